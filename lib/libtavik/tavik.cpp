@@ -1,0 +1,83 @@
+#include "tavik.h"
+
+#include <cfloat>
+#include <cstdint>
+#include <cstdio>
+
+#include "bar_layout.h"
+
+#if defined(__GNUC__) && FLT_EVAL_METHOD != 0
+#  error "libtavik must evaluate float arithmetic in single precision; build with SSE math (-msse2 -mfpmath=sse)"
+#endif
+
+#if !defined(TAVIK_USE_CFENV) && (defined(__SSE_MATH__) || defined(_M_X64))
+#  define TAVIK_SSE_CONTROL_REGISTER 1
+#  include <xmmintrin.h>
+#else
+#  include <cfenv>
+#endif
+
+namespace {
+
+// While alive, every floating-point exception is masked; on destruction the
+// caller's environment comes back exactly, which also drops the flags raised
+// meanwhile. The rounding direction is never changed.
+class QuietFloatingPoint {
+ public:
+#if defined(TAVIK_SSE_CONTROL_REGISTER)
+  // Float arithmetic only touches the SSE unit, so its control and status
+  // register is the whole environment: two register loads, no memory image.
+  QuietFloatingPoint() : caller_csr_(_mm_getcsr()) { _mm_setcsr(caller_csr_ | _MM_MASK_MASK); }
+  ~QuietFloatingPoint() { _mm_setcsr(caller_csr_); }
+#else
+  QuietFloatingPoint() { std::feholdexcept(&caller_env_); }
+  ~QuietFloatingPoint() { std::fesetenv(&caller_env_); }
+#endif
+  QuietFloatingPoint(const QuietFloatingPoint&) = delete;
+  QuietFloatingPoint& operator=(const QuietFloatingPoint&) = delete;
+
+ private:
+#if defined(TAVIK_SSE_CONTROL_REGISTER)
+  unsigned int caller_csr_;
+#else
+  std::fenv_t caller_env_;
+#endif
+};
+
+std::int32_t quiet_percentage(float start, float end) {
+  // The volatile copies keep the compiler from moving the arithmetic out of
+  // the quiet section: volatile accesses stay in order with the guard.
+  volatile float dividend = start;
+  volatile float divisor = end;
+  volatile std::int32_t percentage;
+  {
+    const QuietFloatingPoint quiet;
+    percentage = tavik::percentage_of(dividend, divisor);
+  }
+  return percentage;
+}
+
+}  // namespace
+
+extern "C" TAVIK_API void TAVIK_CALL print_progress_bar(float start, float end) {
+  const std::int32_t percentage = quiet_percentage(start, end);
+  const std::uint32_t filled = tavik::filled_cells(percentage);
+  const std::uint32_t blanks = tavik::blank_cells(filled);
+  char closing[tavik::kClosingCapacity];
+  const std::size_t closing_length = tavik::format_closing(closing, percentage);
+
+  // Every piece is a write of its own, in whatever buffering mode the host
+  // chose; write and flush failures are the host's stream's business.
+  std::FILE* const out = stdout;
+  std::fputc('[', out);
+  for (std::uint32_t cell = 0; cell < filled; ++cell) {
+    std::fputc('=', out);
+  }
+  std::fputc('>', out);
+  for (std::uint32_t cell = 0; cell < blanks; ++cell) {
+    std::fputc(' ', out);
+  }
+  std::fwrite(closing, 1, closing_length, out);
+  std::fputc('\r', out);
+  std::fflush(out);
+}

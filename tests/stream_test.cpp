@@ -1,0 +1,209 @@
+// How the line reaches stdout: one write per piece, one flush per call, in
+// the host's buffering mode; failures ignored; concurrent callers lose nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifndef _WIN32
+#  include <fcntl.h>
+#  include <unistd.h>
+#endif
+
+#include "capture.h"
+#include "tavik.h"
+
+namespace {
+
+using tavik_test::bar_line;
+using tavik_test::capture_stdout;
+
+#if defined(__GLIBC__)
+// A stand-in for stdout that records every write the C library makes, or fails it.
+class RecordingStdout {
+ public:
+  explicit RecordingStdout(int buffering, std::size_t buffer_size = BUFSIZ) {
+    cookie_io_functions_t io{};
+    io.write = &RecordingStdout::record;
+    stream_ = fopencookie(this, "w", io);
+    setvbuf(stream_, nullptr, buffering, buffer_size);
+    host_stdout_ = stdout;
+    stdout = stream_;
+  }
+  ~RecordingStdout() {
+    stdout = host_stdout_;
+    std::fclose(stream_);
+  }
+  RecordingStdout(const RecordingStdout&) = delete;
+  RecordingStdout& operator=(const RecordingStdout&) = delete;
+
+  std::vector<std::string> writes;
+  int fail_with = 0;
+
+ private:
+  static ssize_t record(void* self, const char* data, std::size_t size) {
+    auto* recorder = static_cast<RecordingStdout*>(self);
+    recorder->writes.emplace_back(data, size);
+    if (recorder->fail_with != 0) {
+      errno = recorder->fail_with;
+      return -1;
+    }
+    return static_cast<ssize_t>(size);
+  }
+
+  std::FILE* stream_;
+  std::FILE* host_stdout_;
+};
+
+TEST(Stream, BufferedStdoutGetsOneFlushPerCallEndingTheLine) {
+  for (const int buffering : {_IOFBF, _IOLBF}) {
+    std::vector<std::string> writes;
+    {
+      RecordingStdout out(buffering);
+      print_progress_bar(1, 2);
+      print_progress_bar(3, 2);
+      writes = out.writes;
+    }
+    const std::vector<std::string> expected = {bar_line(20, 20, "50"), bar_line(60, 0, "150")};
+    EXPECT_EQ(writes, expected) << "buffering mode " << buffering;
+  }
+}
+
+TEST(Stream, UnbufferedStdoutGetsEveryPieceAsItsOwnWrite) {
+  std::vector<std::string> writes;
+  {
+    RecordingStdout out(_IONBF);
+    print_progress_bar(1, 2);
+    writes = out.writes;
+  }
+  std::vector<std::string> expected = {"["};
+  expected.insert(expected.end(), 20, "=");
+  expected.emplace_back(">");
+  expected.insert(expected.end(), 20, " ");
+  expected.emplace_back("] 50%");
+  expected.emplace_back("\r");
+  EXPECT_EQ(writes, expected);
+}
+
+TEST(Stream, LineLongerThanTheBufferArrivesWholeAndFlushed) {
+  std::string arrived;
+  std::string last_write;
+  {
+    RecordingStdout out(_IOFBF, 8);
+    print_progress_bar(10, 1);
+    ASSERT_FALSE(out.writes.empty());
+    for (const std::string& write : out.writes) arrived += write;
+    last_write = out.writes.back();
+  }
+  EXPECT_EQ(arrived, bar_line(400, 0, "1000"));
+  EXPECT_EQ(last_write.back(), '\r');
+}
+
+TEST(Stream, FailedWritesAndFlushesAreIgnored) {
+  for (const int error : {EIO, ENOSPC, EPIPE}) {
+    for (const int buffering : {_IOFBF, _IOLBF, _IONBF}) {
+      RecordingStdout out(buffering);
+      out.fail_with = error;
+      print_progress_bar(1, 2);
+      print_progress_bar(3, 2);
+      EXPECT_FALSE(out.writes.empty()) << "the failing write was never attempted";
+      std::clearerr(stdout);
+    }
+  }
+}
+#endif  // __GLIBC__
+
+#ifndef _WIN32
+// Each runs in a child process, since a crash or a SIGPIPE would end the suite.
+TEST(StreamDeathTest, ReturnsNormallyWhateverStateStdoutIsIn) {
+  const struct {
+    const char* name;
+    void (*spoil_stdout)();
+  } states[] = {
+      {"stdout closed", [] { std::fclose(stdout); }},
+      {"descriptor 1 closed", [] { close(1); }},
+      {"stdout on /dev/full", [] { std::freopen("/dev/full", "w", stdout); }},
+      {"stdout on a pipe with no reader",
+       [] {
+         std::signal(SIGPIPE, SIG_IGN);
+         int ends[2];
+         if (pipe(ends) != 0) std::_Exit(3);
+         close(ends[0]);
+         dup2(ends[1], 1);
+       }},
+  };
+  for (const auto& state : states) {
+    EXPECT_EXIT(
+        {
+          state.spoil_stdout();
+          print_progress_bar(1, 2);
+          print_progress_bar(10, 1);
+          print_progress_bar(0, 0);
+          std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << state.name;
+  }
+}
+#endif
+
+// Pieces from concurrent calls may interleave, but every byte arrives, and
+// each closing text, written in one piece, arrives in one run.
+TEST(Stream, ConcurrentCallersAndHostWritesLoseNoByte) {
+  const struct {
+    float start;
+    float end;
+    std::string line;
+    std::string closing;
+  } calls[] = {
+      {1, 2, bar_line(20, 20, "50"), "] 50%"},
+      {1, 3, bar_line(14, 26, "33"), "] 33%"},
+      {3, 2, bar_line(60, 0, "150"), "] 150%"},
+      {0, 0, bar_line(0, 40, "-2147483648"), "] -2147483648%"},
+  };
+  constexpr int kCallers = 4;
+  constexpr int kCallsEach = 400;
+  const std::string host_text = "host|";
+
+  const std::string written = capture_stdout([&] {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kCallers; ++t) {
+      threads.emplace_back([&, t] {
+        for (int i = 0; i < kCallsEach; ++i) {
+          const auto& call = calls[(t + i) % 4];
+          print_progress_bar(call.start, call.end);
+        }
+      });
+    }
+    threads.emplace_back([&] {
+      for (int i = 0; i < kCallsEach; ++i) std::fputs(host_text.c_str(), stdout);
+      std::fflush(stdout);
+    });
+    for (auto& thread : threads) thread.join();
+  });
+
+  std::string expected;
+  for (int i = 0; i < kCallers * kCallsEach; ++i) expected += calls[i % 4].line;
+  for (int i = 0; i < kCallsEach; ++i) expected += host_text;
+  std::string sorted_written = written;
+  std::sort(sorted_written.begin(), sorted_written.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(sorted_written, expected) << "bytes were lost, added or changed";
+
+  for (const auto& call : calls) {
+    std::size_t runs = 0;
+    for (std::size_t at = written.find(call.closing); at != std::string::npos;
+         at = written.find(call.closing, at + 1)) {
+      ++runs;
+    }
+    EXPECT_EQ(runs, static_cast<std::size_t>(kCallers * kCallsEach / 4)) << call.closing;
+  }
+}
+
+}  // namespace
