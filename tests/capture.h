@@ -7,6 +7,7 @@
 #include <string>
 
 #ifdef _WIN32
+#  include <fcntl.h>
 #  include <io.h>
 #else
 #  include <unistd.h>
@@ -23,6 +24,11 @@ std::string capture_stdout(Body&& body) {
   std::FILE* sink = std::tmpfile();
   const int saved_stdout = dup(1);
   dup2(fileno(sink), 1);
+#ifdef _WIN32
+  // Keep descriptor 1 in text mode, as a console program's stdout is, so that
+  // any newline translation by the C run-time would show in the bytes.
+  _setmode(1, _O_TEXT);
+#endif
   body();
   dup2(saved_stdout, 1);
   close(saved_stdout);

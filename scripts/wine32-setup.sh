@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Prepares this machine to run 32-bit Windows programs: 32-bit Wine with its
+# preloader (without it Wine cannot reserve the Windows address ranges under
+# emulation), run through qemu user-mode emulation when the kernel cannot
+# execute i386 code, and a dedicated 32-bit Wine prefix. Safe to run again:
+# it does only what is missing. Needs root (apt-get, binfmt_misc).
+set -euo pipefail
+
+prefix=${TAVIK_WINE32_PREFIX:-$HOME/.wine-tavik32}
+
+packages=(wine wine32:i386 wine32-preloader:i386 qemu-user)
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    dpkg --add-architecture i386
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${packages[@]}" >/dev/null
+    break
+  fi
+done
+
+# Can this kernel run i386 code by itself?
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  binfmt=/proc/sys/fs/binfmt_misc
+  [[ -e $binfmt/register ]] || mount -t binfmt_misc binfmt_misc "$binfmt"
+  if [[ ! -e $binfmt/qemu-i386 ]]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' \
+      >"$binfmt/register"
+  fi
+  /usr/lib/wine/wine --version >/dev/null
+fi
+
+if [[ ! -f $prefix/system.reg ]]; then
+  echo "creating the 32-bit Wine prefix $prefix (this takes minutes under emulation)"
+  rm -rf "$prefix"
+  WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all /usr/lib/wine/wine wineboot --init
+  WINEPREFIX=$prefix /usr/lib/wine/wineserver -w
+fi
+echo "32-bit Wine ready: WINEPREFIX=$prefix"
