@@ -32,7 +32,14 @@ fi
 if [[ ! -f $prefix/system.reg ]]; then
   echo "creating the 32-bit Wine prefix $prefix (this takes minutes under emulation)"
   rm -rf "$prefix"
-  WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all /usr/lib/wine/wine wineboot --init
+  # Some of Wine's own services crash under emulation while the prefix is
+  # made; the prefix works regardless, so their noise goes to a log.
+  log=$(mktemp)
+  if ! WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all /usr/lib/wine/wine wineboot --init >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+  fi
+  rm -f "$log"
   WINEPREFIX=$prefix /usr/lib/wine/wineserver -w
 fi
 echo "32-bit Wine ready: WINEPREFIX=$prefix"
