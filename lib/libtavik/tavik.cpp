@@ -10,6 +10,13 @@
 #  error "libtavik must evaluate float arithmetic in single precision; build with SSE math (-msse2 -mfpmath=sse)"
 #endif
 
+#if defined(__GLIBC__) && defined(__has_include)
+#  if __has_include(<sys/single_threaded.h>)
+#    define TAVIK_SINGLE_THREAD_FAST_PATH 1
+#    include <sys/single_threaded.h>
+#  endif
+#endif
+
 #if !defined(TAVIK_USE_CFENV) && (defined(__SSE_MATH__) || defined(_M_X64))
 #  define TAVIK_SSE_CONTROL_REGISTER 1
 #  include <xmmintrin.h>
@@ -26,9 +33,18 @@ class QuietFloatingPoint {
  public:
 #if defined(TAVIK_SSE_CONTROL_REGISTER)
   // Float arithmetic only touches the SSE unit, so its control and status
-  // register is the whole environment: two register loads, no memory image.
-  QuietFloatingPoint() : caller_csr_(_mm_getcsr()) { _mm_setcsr(caller_csr_ | _MM_MASK_MASK); }
-  ~QuietFloatingPoint() { _mm_setcsr(caller_csr_); }
+  // register is the whole environment. The register is loaded only when
+  // something must change: traps to mask, or flags the arithmetic raised.
+  QuietFloatingPoint() : caller_csr_(_mm_getcsr()) {
+    if ((caller_csr_ & _MM_MASK_MASK) != _MM_MASK_MASK) {
+      _mm_setcsr(caller_csr_ | _MM_MASK_MASK);
+    }
+  }
+  ~QuietFloatingPoint() {
+    if (_mm_getcsr() != caller_csr_) {
+      _mm_setcsr(caller_csr_);
+    }
+  }
 #else
   QuietFloatingPoint() { std::feholdexcept(&caller_env_); }
   ~QuietFloatingPoint() { std::fesetenv(&caller_env_); }
@@ -57,6 +73,37 @@ std::int32_t quiet_percentage(float start, float end) {
   return percentage;
 }
 
+// Every piece is a write of its own, in whatever buffering mode the host
+// chose; write failures are the host's stream's business.
+struct LockedWrites {
+  static void put(std::FILE* out, char piece) { std::fputc(piece, out); }
+  static void put(std::FILE* out, const char* piece, std::size_t size) { std::fwrite(piece, 1, size, out); }
+};
+
+#if defined(TAVIK_SINGLE_THREAD_FAST_PATH)
+// While the process has a single thread nobody else can hold the stream's
+// lock, so the C library skips it too; the unlocked forms also inline.
+struct UnlockedWrites {
+  static void put(std::FILE* out, char piece) { putc_unlocked(piece, out); }
+  static void put(std::FILE* out, const char* piece, std::size_t size) { fwrite_unlocked(piece, 1, size, out); }
+};
+#endif
+
+template <class Writes>
+void write_line(std::FILE* out, std::uint32_t filled, std::uint32_t blanks, const char* closing,
+                std::size_t closing_length) {
+  Writes::put(out, '[');
+  for (std::uint32_t cell = 0; cell < filled; ++cell) {
+    Writes::put(out, '=');
+  }
+  Writes::put(out, '>');
+  for (std::uint32_t cell = 0; cell < blanks; ++cell) {
+    Writes::put(out, ' ');
+  }
+  Writes::put(out, closing, closing_length);
+  Writes::put(out, '\r');
+}
+
 }  // namespace
 
 extern "C" TAVIK_API void TAVIK_CALL print_progress_bar(float start, float end) {
@@ -66,18 +113,15 @@ extern "C" TAVIK_API void TAVIK_CALL print_progress_bar(float start, float end) 
   char closing[tavik::kClosingCapacity];
   const std::size_t closing_length = tavik::format_closing(closing, percentage);
 
-  // Every piece is a write of its own, in whatever buffering mode the host
-  // chose; write and flush failures are the host's stream's business.
   std::FILE* const out = stdout;
-  std::fputc('[', out);
-  for (std::uint32_t cell = 0; cell < filled; ++cell) {
-    std::fputc('=', out);
+#if defined(TAVIK_SINGLE_THREAD_FAST_PATH)
+  if (__libc_single_threaded) {
+    write_line<UnlockedWrites>(out, filled, blanks, closing, closing_length);
+  } else {
+    write_line<LockedWrites>(out, filled, blanks, closing, closing_length);
   }
-  std::fputc('>', out);
-  for (std::uint32_t cell = 0; cell < blanks; ++cell) {
-    std::fputc(' ', out);
-  }
-  std::fwrite(closing, 1, closing_length, out);
-  std::fputc('\r', out);
+#else
+  write_line<LockedWrites>(out, filled, blanks, closing, closing_length);
+#endif
   std::fflush(out);
 }
