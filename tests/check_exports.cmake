@@ -64,10 +64,10 @@ expect_exports("${exports}")
 
 # Weak symbols the toolchain's start-up files reference in every shared object.
 set(toolchain_refs _ITM_deregisterTMCloneTable _ITM_registerTMCloneTable __cxa_finalize __gmon_start__)
-# What the library itself may call: stdio for the line (putc_unlocked expands
-# to __overflow), <cfenv> in the portable
+# What the library itself may call: stdio for the line (putc_unlocked, which
+# optimised builds expand to __overflow), <cfenv> in the portable
 # build, and the stack protector where the toolchain enables it.
-set(allowed fputc fwrite fflush stdout __overflow fwrite_unlocked __libc_single_threaded feholdexcept fesetenv
+set(allowed fputc fwrite fflush stdout putc_unlocked __overflow fwrite_unlocked __libc_single_threaded feholdexcept fesetenv
             __stack_chk_fail)
 read_listing(lines -D --undefined-only)
 last_words(imports ${lines})

@@ -132,6 +132,21 @@ TEST(Layout, FillsEveryCellWhoseLowerEdgeIsPassed) {
   }
 }
 
+// Every 32-bit percentage against the rule itself: the least n with
+// 5n >= 2p filled cells (none from 0 down), and blanks up to 40 cells.
+TEST(Layout, CellRuleHoldsForEveryInt32Percentage) {
+  std::uint64_t mismatches = 0;
+  std::int64_t first_mismatch = 0;
+  for (std::int64_t p = std::numeric_limits<std::int32_t>::min(); p <= std::numeric_limits<std::int32_t>::max(); ++p) {
+    const std::int64_t filled = tavik::filled_cells(static_cast<std::int32_t>(p));
+    const std::int64_t blanks = tavik::blank_cells(static_cast<std::uint32_t>(filled));
+    const bool filled_right = p <= 0 ? filled == 0 : 5 * filled >= 2 * p && 5 * (filled - 1) < 2 * p;
+    const bool blanks_right = filled + blanks == (filled < 40 ? 40 : filled);
+    if (!(filled_right && blanks_right) && mismatches++ == 0) first_mismatch = p;
+  }
+  EXPECT_EQ(mismatches, 0u) << "first wrong at percentage " << first_mismatch;
+}
+
 TEST(Layout, ClosingTextMatchesPrintfAtEveryDigitCount) {
   std::int32_t samples[64];
   std::size_t count = 0;

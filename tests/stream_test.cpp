@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@
 #ifdef _WIN32
 #  include <io.h>
 #else
+#  include <sys/time.h>
 #  include <unistd.h>
 #endif
 
@@ -33,7 +35,8 @@ class RecordingStdout {
     cookie_io_functions_t io{};
     io.write = &RecordingStdout::record;
     stream_ = fopencookie(this, "w", io);
-    setvbuf(stream_, nullptr, buffering, buffer_size);
+    // glibc sizes a buffer it allocates itself as it likes; this one is exact.
+    setvbuf(stream_, buffering == _IONBF ? nullptr : buffer_, buffering, std::min(buffer_size, sizeof buffer_));
     host_stdout_ = stdout;
     stdout = stream_;
   }
@@ -44,20 +47,22 @@ class RecordingStdout {
   RecordingStdout(const RecordingStdout&) = delete;
   RecordingStdout& operator=(const RecordingStdout&) = delete;
 
-  std::vector<std::string> writes;
-  int fail_with = 0;
+  std::vector<std::string> writes;  // every write attempted
+  int fail_with = 0;                // when set, writes fail with this errno...
+  std::size_t failures_from = 0;    // ...from this write on
 
  private:
   static ssize_t record(void* self, const char* data, std::size_t size) {
     auto* recorder = static_cast<RecordingStdout*>(self);
     recorder->writes.emplace_back(data, size);
-    if (recorder->fail_with != 0) {
+    if (recorder->fail_with != 0 && recorder->writes.size() > recorder->failures_from) {
       errno = recorder->fail_with;
       return -1;
     }
     return static_cast<ssize_t>(size);
   }
 
+  char buffer_[BUFSIZ];
   std::FILE* stream_;
   std::FILE* host_stdout_;
 };
@@ -106,15 +111,29 @@ TEST(Stream, LineLongerThanTheBufferArrivesWholeAndFlushed) {
   EXPECT_EQ(last_write.back(), '\r');
 }
 
+// Failures from the first write, and from the middle of a line that spills
+// out of a small buffer: the call returns, and what got out is the start of
+// the line.
 TEST(Stream, FailedWritesAndFlushesAreIgnored) {
-  for (const int error : {EIO, ENOSPC, EPIPE}) {
+  const std::string line = bar_line(400, 0, "1000");
+  for (const int error : {EIO, ENOSPC, EPIPE, EINTR}) {
     for (const int buffering : {_IOFBF, _IOLBF, _IONBF}) {
-      RecordingStdout out(buffering);
-      out.fail_with = error;
-      print_progress_bar(1, 2);
-      print_progress_bar(3, 2);
-      EXPECT_FALSE(out.writes.empty()) << "the failing write was never attempted";
-      std::clearerr(stdout);
+      for (const std::size_t failures_from : {0u, 3u}) {
+        std::vector<std::string> writes;
+        {
+          RecordingStdout out(buffering, 8);
+          out.fail_with = error;
+          out.failures_from = failures_from;
+          print_progress_bar(10, 1);
+          writes = out.writes;
+        }
+        SCOPED_TRACE("errno " + std::to_string(error) + ", buffering " + std::to_string(buffering) +
+                     ", failing from write " + std::to_string(failures_from));
+        ASSERT_GT(writes.size(), failures_from) << "the failing write was never attempted";
+        std::string got_out;
+        for (std::size_t i = 0; i < failures_from; ++i) got_out += writes[i];
+        EXPECT_EQ(line.compare(0, got_out.size(), got_out), 0) << "not the start of the line: " << got_out;
+      }
     }
   }
 }
@@ -155,6 +174,25 @@ void point_stdout_at(int descriptor) {
   point_stdout_at(ends[1]);
   draw_a_few_lines();
 
+#ifndef _WIN32
+  std::fputs("a signal interrupting a write blocked on a full pipe\n", stderr);
+  int full[2];
+  if (pipe(full) != 0) std::_Exit(3);
+  fcntl(full[1], F_SETFL, O_NONBLOCK);
+  while (write(full[1], "x", 1) == 1) {
+  }
+  fcntl(full[1], F_SETFL, 0);
+  point_stdout_at(full[1]);
+  struct sigaction on_alarm {};
+  on_alarm.sa_handler = [](int) {};  // no SA_RESTART: the blocked write fails with EINTR
+  sigaction(SIGALRM, &on_alarm, nullptr);
+  itimerval every_10ms{{0, 10000}, {0, 10000}};
+  setitimer(ITIMER_REAL, &every_10ms, nullptr);
+  draw_a_few_lines();
+  itimerval stop{};
+  setitimer(ITIMER_REAL, &stop, nullptr);
+#endif
+
   std::fputs("descriptor 1 closed\n", stderr);
   close(1);
   draw_a_few_lines();
@@ -162,7 +200,7 @@ void point_stdout_at(int descriptor) {
   std::fputs("stdout closed\n", stderr);
   std::fclose(stdout);
   draw_a_few_lines();
-  std::_Exit(0);
+  std::exit(0);  // not _Exit: coverage data is written at exit
 }
 
 // A single child process: starting one is slow under emulation.
