@@ -2,6 +2,18 @@
 #ifndef TAVIK_H
 #define TAVIK_H
 
+/* The library's version; the build reads it from here. */
+#define TAVIK_VERSION_MAJOR 1
+#define TAVIK_VERSION_MINOR 0
+#define TAVIK_VERSION_PATCH 0
+#define TAVIK_STRINGIFY_(x) #x
+#define TAVIK_STRINGIFY(x) TAVIK_STRINGIFY_(x)
+#define TAVIK_VERSION_STRING \
+  TAVIK_STRINGIFY(TAVIK_VERSION_MAJOR) "." TAVIK_STRINGIFY(TAVIK_VERSION_MINOR) "." TAVIK_STRINGIFY(TAVIK_VERSION_PATCH)
+/* For comparisons: TAVIK_VERSION >= TAVIK_MAKE_VERSION(1, 0, 0) */
+#define TAVIK_MAKE_VERSION(major, minor, patch) ((major) * 10000L + (minor) * 100L + (patch))
+#define TAVIK_VERSION TAVIK_MAKE_VERSION(TAVIK_VERSION_MAJOR, TAVIK_VERSION_MINOR, TAVIK_VERSION_PATCH)
+
 #if defined(_WIN32) || defined(__CYGWIN__)
 #  if defined(TAVIK_STATIC)
 #    define TAVIK_API

@@ -1,0 +1,54 @@
+# What `cmake --install` puts beside the library (see lib/libtavik for the
+# library and its header): the CMake package, the pkg-config file and the man
+# page; and the Debian packages CPack makes of it all.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(tavik_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/tavik)
+install(EXPORT tavikTargets NAMESPACE tavik:: DESTINATION ${tavik_cmake_dir} COMPONENT development)
+configure_package_config_file(cmake/tavikConfig.cmake.in ${PROJECT_BINARY_DIR}/tavikConfig.cmake
+  INSTALL_DESTINATION ${tavik_cmake_dir})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/tavikConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/tavikConfig.cmake ${PROJECT_BINARY_DIR}/tavikConfigVersion.cmake
+  DESTINATION ${tavik_cmake_dir} COMPONENT development)
+
+# pkg-config paths relative to ${prefix} where they can be, so the file moves with the tree.
+foreach(kind libdir includedir)
+  string(TOUPPER "${kind}" upper)
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_${upper}}")
+    set(tavik_pc_${kind} "${CMAKE_INSTALL_${upper}}")
+  else()
+    set(tavik_pc_${kind} "\${prefix}/${CMAKE_INSTALL_${upper}}")
+  endif()
+endforeach()
+get_target_property(tavik_type tavik TYPE)
+set(tavik_pc_cflags "")
+if(tavik_type STREQUAL "STATIC_LIBRARY")
+  set(tavik_pc_cflags " -DTAVIK_STATIC")
+endif()
+configure_file(cmake/tavik.pc.in ${PROJECT_BINARY_DIR}/tavik.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/tavik.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
+
+configure_file(man/print_progress_bar.3.in ${PROJECT_BINARY_DIR}/print_progress_bar.3 @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/print_progress_bar.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
+
+# Debian packages: libtavik1 (the shared library) and libtavik-dev (the rest).
+set(CPACK_PACKAGE_NAME libtavik)
+set(CPACK_PACKAGE_VENDOR "libtavik developers")
+set(CPACK_PACKAGE_CONTACT "libtavik developers <libtavik@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL runtime development)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libtavik${PROJECT_VERSION_MAJOR})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
+  "text progress bar on standard output, in one C function\n print_progress_bar() draws a 40-cell bar and the percentage on stdout,\n ending in a carriage return so that each call redraws the line.")
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libtavik-dev)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libtavik${PROJECT_VERSION_MAJOR} (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
+  "text progress bar on standard output (development files)\n The header tavik.h, the CMake package, the pkg-config file and the\n print_progress_bar(3) man page of libtavik.")
+include(CPack)

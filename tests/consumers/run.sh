@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Builds and runs programs against installed copies of libtavik only, the way
+# its users do, and checks what they draw:
+#   1. a CMake project with find_package(tavik) and tavik::tavik;
+#   2. a C program built with pkg-config alone, as C89 and as C17;
+#   3. the Debian packages installed with dpkg, and a program built with no
+#      extra paths;
+#   4. the static library linked into a program.
+# Run from the source tree; needs root for dpkg. Works in a folder of its own.
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+consumers=$source_dir/tests/consumers
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+jobs=$(nproc)
+
+expected=$work/expected
+printf '[====================>                    ] 50%%\r[============================================================>] 150%%\r' >"$expected"
+
+check_output() { # program...
+  "$@" >"$work/output"
+  cmp "$work/output" "$expected"
+  echo "ok: $* drew the expected lines"
+}
+
+build_and_install() { # folder prefix [cmake options...]
+  local build=$1 prefix=$2
+  shift 2
+  cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DTAVIK_BUILD_TESTS=OFF -DTAVIK_BUILD_EXAMPLES=OFF -DTAVIK_BUILD_BENCHMARKS=OFF "$@" >/dev/null
+  cmake --build "$build" -j "$jobs" >/dev/null
+  cmake --install "$build" >/dev/null
+}
+
+echo "== installing the shared library into a prefix"
+shared=$work/shared-prefix
+build_and_install "$work/build-shared" "$shared"
+(cd "$shared" && find . -type f -o -type l | sort)
+libdir=$(dirname "$(find "$shared" -name 'libtavik.so' | head -n 1)")
+
+echo "== 1. CMake: find_package(tavik) and tavik::tavik"
+cmake -S "$consumers/cmake" -B "$work/consumer-cmake" -DCMAKE_PREFIX_PATH="$shared" >/dev/null
+cmake --build "$work/consumer-cmake" >/dev/null
+check_output "$work/consumer-cmake/progress"
+
+echo "== 2. pkg-config, C89 and C17"
+for standard in c89 c17; do
+  # shellcheck disable=SC2046
+  gcc -std=$standard -pedantic -Wall -Wextra -Werror "$consumers/progress.c" -o "$work/progress-$standard" \
+    $(PKG_CONFIG_PATH=$libdir/pkgconfig pkg-config --cflags --libs tavik)
+  LD_LIBRARY_PATH=$libdir check_output "$work/progress-$standard"
+done
+
+echo "== 3. the Debian packages"
+cmake -S "$source_dir" -B "$work/build-deb" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DTAVIK_BUILD_TESTS=OFF -DTAVIK_BUILD_EXAMPLES=OFF -DTAVIK_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$work/build-deb" -j "$jobs" >/dev/null
+(cd "$work/build-deb" && cpack >/dev/null)
+debs=("$work"/build-deb/*.deb)
+for deb in "${debs[@]}"; do
+  echo "-- $(basename "$deb")"
+  dpkg-deb -I "$deb"
+  dpkg-deb -c "$deb" | awk '{ $1 = $2 = $3 = $4 = $5 = ""; print "   " $0 }'
+done
+dpkg-deb -c "$work"/build-deb/libtavik-dev_*.deb | grep -q 'man3/print_progress_bar.3'
+dpkg -i "${debs[@]}" >/dev/null
+trap 'dpkg -r libtavik-dev libtavik1 >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+gcc -std=c17 -Wall -Werror "$consumers/progress.c" -ltavik -o "$work/progress-deb"
+check_output "$work/progress-deb"
+dpkg -r libtavik-dev libtavik1 >/dev/null
+
+echo "== 4. the static library"
+static=$work/static-prefix
+build_and_install "$work/build-static" "$static" -DBUILD_SHARED_LIBS=OFF
+cmake -S "$consumers/cmake" -B "$work/consumer-static" -DCMAKE_PREFIX_PATH="$static" >/dev/null
+cmake --build "$work/consumer-static" >/dev/null
+if ldd "$work/consumer-static/progress" | grep -q libtavik; then
+  echo "the static consumer still loads libtavik dynamically" >&2
+  exit 1
+fi
+check_output "$work/consumer-static/progress"
+echo "all four consumer checks passed"
