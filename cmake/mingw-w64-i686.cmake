@@ -5,6 +5,5 @@ set(TAVIK_WINE_ARCH win32)
 # SSE for every float of the build, not only the library's: x87 code in a
 # test would quiet signalling NaNs and raise flags of its own while loading
 # the arguments it passes.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(TAVIK_MINGW_ARCH_FLAGS "-msse2 -mfpmath=sse")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -1,11 +1,45 @@
 # Shared part of the MinGW-w64 cross toolchains; include it after setting
-# TAVIK_MINGW_TRIPLET, CMAKE_SYSTEM_PROCESSOR and TAVIK_WINE_ARCH.
+# TAVIK_MINGW_TRIPLET, CMAKE_SYSTEM_PROCESSOR, TAVIK_WINE_ARCH and, where the
+# architecture needs them, TAVIK_MINGW_ARCH_FLAGS.
 set(CMAKE_SYSTEM_NAME Windows)
 
 # The posix thread model, because the tests use std::thread.
 set(CMAKE_C_COMPILER ${TAVIK_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TAVIK_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${TAVIK_MINGW_TRIPLET}-windres)
+
+# The C run-time that the DLL and every program link. A DLL writes into its
+# host's stdout only when both use the same one, so each is a flavour:
+#   msvcrt  msvcrt.dll, MinGW-w64's default;
+#   ucrt    the Universal C Runtime (ucrtbase.dll and its api-ms-win-crt-* DLLs),
+#           as Visual Studio 2015 and later, clang-cl and MSYS2's UCRT64 use.
+set(tavik_crt_flags "")
+set(tavik_crt_link_flags "")
+set(TAVIK_MINGW_CRT msvcrt CACHE STRING "C run-time to link: msvcrt or ucrt")
+set_property(CACHE TAVIK_MINGW_CRT PROPERTY STRINGS msvcrt ucrt)
+# Try-compile projects read this file again and need the same choice.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAVIK_MINGW_CRT)
+if(TAVIK_MINGW_CRT STREQUAL "ucrt")
+  # GCC 12 has no -mcrtdll: its default specs with the UCRT's import library
+  # in place of msvcrt's, and the headers told which run-time they describe.
+  set(tavik_ucrt_specs ${CMAKE_BINARY_DIR}/${TAVIK_MINGW_TRIPLET}-ucrt.specs)
+  if(NOT EXISTS ${tavik_ucrt_specs})
+    execute_process(COMMAND ${CMAKE_C_COMPILER} -dumpspecs OUTPUT_VARIABLE tavik_specs COMMAND_ERROR_IS_FATAL ANY)
+    string(REPLACE "-lmsvcrt" "-lucrt" tavik_specs "${tavik_specs}")
+    file(WRITE ${tavik_ucrt_specs} "${tavik_specs}")
+  endif()
+  set(tavik_crt_flags "-specs=${tavik_ucrt_specs} -D_UCRT -D__MSVCRT_VERSION__=0xE00")
+  if(TAVIK_MINGW_TRIPLET MATCHES "^x86_64")
+    # Debian's winpthreads (std::thread) was built for msvcrt and calls its
+    # _setjmp, which the UCRT exports under the name __intrinsic_setjmp.
+    set(tavik_crt_link_flags "-Wl,--defsym,_setjmp=__intrinsic_setjmp")
+  endif()
+elseif(NOT TAVIK_MINGW_CRT STREQUAL "msvcrt")
+  message(FATAL_ERROR "TAVIK_MINGW_CRT must be msvcrt or ucrt, not '${TAVIK_MINGW_CRT}'")
+endif()
+
+set(CMAKE_C_FLAGS_INIT "${TAVIK_MINGW_ARCH_FLAGS} ${tavik_crt_flags}")
+set(CMAKE_CXX_FLAGS_INIT "${TAVIK_MINGW_ARCH_FLAGS} ${tavik_crt_flags}")
 
 # Appended, so that -DCMAKE_FIND_ROOT_PATH=<install prefix> finds an installed libtavik.
 list(APPEND CMAKE_FIND_ROOT_PATH /usr/${TAVIK_MINGW_TRIPLET})
@@ -16,8 +50,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Link the compiler's own run-time libraries statically, so that the DLL and
 # the programs need only what every Windows has (KERNEL32 and the C run-time).
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
-set(CMAKE_SHARED_LINKER_FLAGS_INIT -static)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static ${tavik_crt_link_flags}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static ${tavik_crt_link_flags}")
 
 # Tests run under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${TAVIK_WINE_ARCH})

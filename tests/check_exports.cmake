@@ -1,9 +1,10 @@
 # Checks what the built library exports and imports:
-#   cmake -DTOOL=nm|objdump -DLIBRARY=libtavik.so|libtavik.dll -P check_exports.cmake
+#   cmake -DTOOL=nm|objdump -DLIBRARY=libtavik.so|libtavik.dll [-DCRT=msvcrt|ucrt] -P check_exports.cmake
 # It must export print_progress_bar alone, under exactly that name (no
 # decoration, no C++ standard library symbols). A shared object may import
 # only the few C library functions it writes with, so no allocator; a DLL may
-# depend only on DLLs that every Windows has.
+# depend only on KERNEL32 and its own flavour's C run-time (CRT), never on
+# the other one, whose stdout would not be its host's.
 cmake_minimum_required(VERSION 3.16)
 
 function(read_listing out_var)
@@ -49,11 +50,24 @@ if(LIBRARY MATCHES "\\.dll$")
     endif()
   endforeach()
   expect_exports("${exports}")
+  if(CRT STREQUAL "ucrt")
+    set(crt_dlls "ucrtbase|api-ms-win-crt-[a-z0-9-]+")
+  elseif(CRT STREQUAL "msvcrt")
+    set(crt_dlls "msvcrt")
+  else()
+    message(FATAL_ERROR "CRT must be msvcrt or ucrt for a DLL")
+  endif()
+  set(crt_found FALSE)
   foreach(dll IN LISTS dlls)
-    if(NOT dll MATCHES "^(kernel32|msvcrt|ucrtbase|api-ms-win-crt-.*)\\.dll$")
-      message(FATAL_ERROR "depends on ${dll}, which not every Windows has; all: ${dlls}")
+    if(dll MATCHES "^(${crt_dlls})\\.dll$")
+      set(crt_found TRUE)
+    elseif(NOT dll STREQUAL "kernel32.dll")
+      message(FATAL_ERROR "depends on ${dll}, which is not KERNEL32 or the ${CRT} run-time; all: ${dlls}")
     endif()
   endforeach()
+  if(NOT crt_found)
+    message(FATAL_ERROR "does not import the ${CRT} run-time; all: ${dlls}")
+  endif()
   message(STATUS "exports: ${exports}; depends on: ${dlls}")
   return()
 endif()
@@ -65,10 +79,11 @@ expect_exports("${exports}")
 # Weak symbols the toolchain's start-up files reference in every shared object.
 set(toolchain_refs _ITM_deregisterTMCloneTable _ITM_registerTMCloneTable __cxa_finalize __gmon_start__)
 # What the library itself may call: stdio for the line (putc_unlocked, which
-# optimised builds expand to __overflow), <cfenv> in the portable
-# build, and the stack protector where the toolchain enables it.
-set(allowed fputc fwrite fflush stdout putc_unlocked __overflow fwrite_unlocked __libc_single_threaded feholdexcept fesetenv
-            __stack_chk_fail)
+# optimised builds expand to __overflow), its wide forms for wide-oriented
+# streams, <cfenv> in the portable build, and the stack protector where the
+# toolchain enables it.
+set(allowed fputc fwrite fflush stdout putc_unlocked __overflow fwrite_unlocked __libc_single_threaded fwide fputwc
+            fputws feholdexcept fesetenv __stack_chk_fail)
 read_listing(lines -D --undefined-only)
 last_words(imports ${lines})
 foreach(name IN LISTS imports)
