@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <thread>
 #include <vector>
@@ -208,8 +209,80 @@ TEST(StreamDeathTest, ReturnsNormallyWhateverStateStdoutIsIn) {
   EXPECT_EXIT(draw_into_every_broken_stdout(), ::testing::ExitedWithCode(0), "");
 }
 
+// How a host can have set up its stdout: a byte stream, or on Windows one of
+// the C run-time's text modes, some of which take wide characters only.
+struct StreamForm {
+  const char* name;
+  int mode;
+  bool wide;   // the host writes wide characters
+  bool utf16;  // and they arrive as UTF-16LE
+};
+#ifdef _WIN32
+constexpr StreamForm kTextForm = {"text", _O_TEXT, false, false};
+constexpr StreamForm kUtf16Form = {"UTF-16 text", _O_U16TEXT, true, true};
+constexpr StreamForm kStreamForms[] = {kTextForm, kUtf16Form};
+#else
+constexpr StreamForm kStreamForms[] = {{"bytes", 0, false, false}};
+#endif
+
+void use_stream_form(const StreamForm& form) {
+#ifdef _WIN32
+  _setmode(1, form.mode);
+#else
+  (void)form;
+#endif
+}
+
+void host_writes(const StreamForm& form, const char* ascii) {
+  if (form.wide) {
+    for (; *ascii != '\0'; ++ascii) std::fputwc(static_cast<wchar_t>(*ascii), stdout);
+  } else {
+    std::fputs(ascii, stdout);
+  }
+}
+
+// The ASCII text of what reached the descriptor, with '?' for anything that
+// is not ASCII in the stream's encoding.
+std::string ascii_text(const StreamForm& form, const std::string& bytes) {
+  if (!form.utf16) return bytes;
+  std::string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text += bytes[i + 1] == '\0' && bytes[i] != '\0' ? bytes[i] : '?';
+  }
+  if (bytes.size() % 2 != 0) text += '?';
+  return text;
+}
+
+#ifdef _WIN32
+// Whatever mode the host set for its stdout, the line arrives in that mode's
+// encoding, in its place among the host's text, and the mode stays the host's.
+TEST(Stream, WindowsTextModesGetTheLineInTheirOwnEncoding) {
+  const StreamForm forms[] = {kTextForm,
+                              {"binary", _O_BINARY, false, false},
+                              {"UTF-8 text", _O_U8TEXT, true, false},
+                              kUtf16Form,
+                              {"wide text", _O_WTEXT, true, true}};
+  for (const StreamForm& form : forms) {
+    int mode_as_reported = 0;
+    int mode_on_return = 0;
+    const std::string written = capture_stdout([&] {
+      use_stream_form(form);
+      mode_as_reported = _setmode(1, form.mode);
+      host_writes(form, "A");
+      print_progress_bar(1, 2);
+      mode_on_return = _setmode(1, form.mode);
+      host_writes(form, "B");
+      std::fflush(stdout);
+    });
+    EXPECT_EQ(ascii_text(form, written), "A" + bar_line(20, 20, "50") + "B") << form.name;
+    EXPECT_EQ(mode_on_return, mode_as_reported) << form.name;
+  }
+}
+#endif
+
 // Pieces from concurrent calls may interleave, but every byte arrives, and
-// each closing text, written in one piece, arrives in one run.
+// each closing text, written in one piece, arrives in one run. On Windows the
+// same holds in UTF-16 mode, where every call looks up the stream's mode.
 TEST(Stream, ConcurrentCallersAndHostWritesLoseNoByte) {
   const struct {
     float start;
@@ -223,41 +296,46 @@ TEST(Stream, ConcurrentCallersAndHostWritesLoseNoByte) {
       {0, 0, bar_line(0, 40, "-2147483648"), "] -2147483648%"},
   };
   constexpr int kCallers = 4;
-  constexpr int kCallsEach = 400;
+  constexpr int kCallsEach = 2000;
   const std::string host_text = "host|";
 
-  const std::string written = capture_stdout([&] {
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kCallers; ++t) {
-      threads.emplace_back([&, t] {
-        for (int i = 0; i < kCallsEach; ++i) {
-          const auto& call = calls[(t + i) % 4];
-          print_progress_bar(call.start, call.end);
-        }
+  for (const StreamForm& form : kStreamForms) {
+    SCOPED_TRACE(form.name);
+    const auto draw_and_write_at_once = [&] {
+      use_stream_form(form);
+      std::vector<std::thread> threads;
+      for (int t = 0; t < kCallers; ++t) {
+        threads.emplace_back([&, t] {
+          for (int i = 0; i < kCallsEach; ++i) {
+            const auto& call = calls[(t + i) % 4];
+            print_progress_bar(call.start, call.end);
+          }
+        });
+      }
+      threads.emplace_back([&] {
+        for (int i = 0; i < kCallsEach; ++i) host_writes(form, host_text.c_str());
+        std::fflush(stdout);
       });
-    }
-    threads.emplace_back([&] {
-      for (int i = 0; i < kCallsEach; ++i) std::fputs(host_text.c_str(), stdout);
-      std::fflush(stdout);
-    });
-    for (auto& thread : threads) thread.join();
-  });
+      for (auto& thread : threads) thread.join();
+    };
+    const std::string written = ascii_text(form, capture_stdout(draw_and_write_at_once));
 
-  std::string expected;
-  for (int i = 0; i < kCallers * kCallsEach; ++i) expected += calls[i % 4].line;
-  for (int i = 0; i < kCallsEach; ++i) expected += host_text;
-  std::string sorted_written = written;
-  std::sort(sorted_written.begin(), sorted_written.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(sorted_written, expected) << "bytes were lost, added or changed";
+    std::string expected;
+    for (int i = 0; i < kCallers * kCallsEach; ++i) expected += calls[i % 4].line;
+    for (int i = 0; i < kCallsEach; ++i) expected += host_text;
+    std::string sorted_written = written;
+    std::sort(sorted_written.begin(), sorted_written.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(sorted_written, expected) << "bytes were lost, added or changed";
 
-  for (const auto& call : calls) {
-    std::size_t runs = 0;
-    for (std::size_t at = written.find(call.closing); at != std::string::npos;
-         at = written.find(call.closing, at + 1)) {
-      ++runs;
+    for (const auto& call : calls) {
+      std::size_t runs = 0;
+      for (std::size_t at = written.find(call.closing); at != std::string::npos;
+           at = written.find(call.closing, at + 1)) {
+        ++runs;
+      }
+      EXPECT_EQ(runs, static_cast<std::size_t>(kCallers * kCallsEach / 4)) << call.closing;
     }
-    EXPECT_EQ(runs, static_cast<std::size_t>(kCallers * kCallsEach / 4)) << call.closing;
   }
 }
 

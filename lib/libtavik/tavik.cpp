@@ -3,6 +3,12 @@
 #include <cfloat>
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
+
+#if defined(_WIN32)
+#  include <fcntl.h>
+#  include <io.h>
+#endif
 
 #include "bar_layout.h"
 
@@ -80,6 +86,45 @@ struct LockedWrites {
   static void put(std::FILE* out, const char* piece, std::size_t size) { std::fwrite(piece, 1, size, out); }
 };
 
+// A stream that takes wide characters gets the same pieces as wide
+// characters: byte writes to it would be dropped (C library orientation) or
+// mixed into its UTF-16 text (Windows' Unicode modes).
+struct WideWrites {
+  static void put(std::FILE* out, char piece) { std::fputwc(static_cast<wchar_t>(piece), out); }
+  static void put(std::FILE* out, const char* piece, std::size_t size) {
+    wchar_t wide[tavik::kClosingCapacity + 1];
+    for (std::size_t i = 0; i < size; ++i) {
+      wide[i] = static_cast<wchar_t>(piece[i]);  // ASCII: the same code in every wide encoding
+    }
+    wide[size] = L'\0';
+    std::fputws(wide, out);
+  }
+};
+
+#if defined(_WIN32)
+// A Windows stream in text mode converts wide characters into its own
+// encoding (the locale's code page, UTF-8 or UTF-16), and one in a Unicode
+// mode takes nothing else; only a binary stream needs bytes. The run-times
+// keep the mode per descriptor and have no getter for it, but _setmode
+// answers with the mode it replaces: so it asks a duplicate descriptor,
+// which starts in the same mode, and the host's own is never touched.
+bool takes_wide_characters(std::FILE* out) {
+  const int descriptor = _fileno(out);
+  if (descriptor < 0) {
+    return false;  // no console: nothing is written anyway
+  }
+  const int duplicate = _dup(descriptor);
+  if (duplicate < 0) {
+    return false;
+  }
+  const int mode = _setmode(duplicate, _O_BINARY);
+  _close(duplicate);
+  return mode != -1 && mode != _O_BINARY;
+}
+#else
+bool takes_wide_characters(std::FILE* out) { return std::fwide(out, 0) > 0; }
+#endif
+
 #if defined(TAVIK_SINGLE_THREAD_FAST_PATH)
 // While the process has a single thread nobody else can hold the stream's
 // lock, so the C library skips it too; the unlocked forms also inline.
@@ -114,14 +159,14 @@ extern "C" TAVIK_API void TAVIK_CALL print_progress_bar(float start, float end) 
   const std::size_t closing_length = tavik::format_closing(closing, percentage);
 
   std::FILE* const out = stdout;
+  if (takes_wide_characters(out)) {
+    write_line<WideWrites>(out, filled, blanks, closing, closing_length);
 #if defined(TAVIK_SINGLE_THREAD_FAST_PATH)
-  if (__libc_single_threaded) {
+  } else if (__libc_single_threaded) {
     write_line<UnlockedWrites>(out, filled, blanks, closing, closing_length);
+#endif
   } else {
     write_line<LockedWrites>(out, filled, blanks, closing, closing_length);
   }
-#else
-  write_line<LockedWrites>(out, filled, blanks, closing, closing_length);
-#endif
   std::fflush(out);
 }
