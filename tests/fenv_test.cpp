@@ -99,6 +99,39 @@ TEST(FloatingPoint, PercentageFollowsTheCallersRoundingDirection) {
   }
 }
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// A host built with -ffast-math runs with flush-to-zero and
+// denormals-are-zero set; subnormal amounts still give IEEE percentages, and
+// the register comes back as the host had it.
+TEST(FloatingPoint, SubnormalAmountsCountWhateverTheHostsFlushModes) {
+  constexpr unsigned int kFlushToZero = 0x8000u;
+  constexpr unsigned int kDenormalsAreZero = 0x0040u;
+  const struct {
+    float start;
+    float end;
+    const char* percentage;
+  } cases[] = {{1e-40f, 1e-40f, "100"}, {1e-40f, 2e-40f, "49"}, {5e-39f, 2e-38f, "24"}, {1e-40f, 1, "0"}};
+  for (const unsigned int flush_modes : {kFlushToZero, kDenormalsAreZero, kFlushToZero | kDenormalsAreZero}) {
+    for (const auto& c : cases) {
+      unsigned int host_csr;
+      __asm__ volatile("stmxcsr %0" : "=m"(host_csr));
+      const unsigned int flushing_csr = host_csr | flush_modes;
+      __asm__ volatile("ldmxcsr %0" : : "m"(flushing_csr));
+      const FpState before = snapshot();
+      const std::string written = capture_stdout([&] { print_progress_bar(c.start, c.end); });
+      const FpState after = snapshot();
+      __asm__ volatile("ldmxcsr %0" : : "m"(host_csr));
+
+      const std::string expected = "] " + std::string(c.percentage) + "%\r";
+      ASSERT_GE(written.size(), expected.size());
+      EXPECT_EQ(written.substr(written.size() - expected.size()), expected)
+          << c.start << "/" << c.end << " flush modes " << std::hex << flush_modes;
+      EXPECT_TRUE(before == after) << "flush modes " << std::hex << flush_modes;
+    }
+  }
+}
+#endif
+
 TEST(FloatingPoint, RaisesNoFlagAndKeepsThoseAlreadyRaised) {
   for (const int already_raised : {0, FE_INEXACT, FE_DIVBYZERO | FE_UNDERFLOW, FE_ALL_EXCEPT}) {
     std::feclearexcept(FE_ALL_EXCEPT);

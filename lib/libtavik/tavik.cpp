@@ -15,6 +15,11 @@
 #if defined(__GNUC__) && FLT_EVAL_METHOD != 0
 #  error "libtavik must evaluate float arithmetic in single precision; build with SSE math (-msse2 -mfpmath=sse)"
 #endif
+// GCC links start-up code that sets flush-to-zero into every -ffast-math
+// shared object, which would change the arithmetic of the whole host process.
+#if defined(__FAST_MATH__)
+#  error "libtavik must not be built with -ffast-math: it would set flush-to-zero in every process that loads it"
+#endif
 
 #if defined(__GLIBC__) && defined(__has_include)
 #  if __has_include(<sys/single_threaded.h>)
@@ -23,27 +28,42 @@
 #  endif
 #endif
 
-#if !defined(TAVIK_USE_CFENV) && (defined(__SSE_MATH__) || defined(_M_X64))
-#  define TAVIK_SSE_CONTROL_REGISTER 1
+#if defined(__SSE_MATH__) || defined(_M_X64)
 #  include <xmmintrin.h>
-#else
+#  if !defined(TAVIK_USE_CFENV)
+#    define TAVIK_SSE_CONTROL_REGISTER 1
+#  endif
+#endif
+#if !defined(TAVIK_SSE_CONTROL_REGISTER)
 #  include <cfenv>
 #endif
 
 namespace {
 
-// While alive, every floating-point exception is masked; on destruction the
-// caller's environment comes back exactly, which also drops the flags raised
-// meanwhile. The rounding direction is never changed.
+#if defined(__SSE_MATH__) || defined(_M_X64)
+// Flush-to-zero and denormals-are-zero in the SSE control register: a host
+// built with -ffast-math runs with both set, and would get other percentages
+// for subnormal amounts (1e-40 of 1e-40 as 0/0) than IEEE arithmetic gives.
+constexpr unsigned int kSseFlushToZero = _MM_FLUSH_ZERO_MASK;
+constexpr unsigned int kSseDenormalsAreZero = 0x0040u;
+constexpr unsigned int kSseFlushModes = kSseFlushToZero | kSseDenormalsAreZero;
+#endif
+
+// While alive, every floating-point exception is masked and subnormals are
+// not flushed to zero; on destruction the caller's environment comes back
+// exactly, which also drops the flags raised meanwhile. The rounding
+// direction is never changed.
 class QuietFloatingPoint {
  public:
 #if defined(TAVIK_SSE_CONTROL_REGISTER)
   // Float arithmetic only touches the SSE unit, so its control and status
   // register is the whole environment. The register is loaded only when
-  // something must change: traps to mask, or flags the arithmetic raised.
+  // something must change: traps to mask, flush modes to clear, or flags the
+  // arithmetic raised.
   QuietFloatingPoint() : caller_csr_(_mm_getcsr()) {
-    if ((caller_csr_ & _MM_MASK_MASK) != _MM_MASK_MASK) {
-      _mm_setcsr(caller_csr_ | _MM_MASK_MASK);
+    const unsigned int quiet_csr = (caller_csr_ | _MM_MASK_MASK) & ~kSseFlushModes;
+    if (quiet_csr != caller_csr_) {
+      _mm_setcsr(quiet_csr);
     }
   }
   ~QuietFloatingPoint() {
@@ -52,7 +72,13 @@ class QuietFloatingPoint {
     }
   }
 #else
-  QuietFloatingPoint() { std::feholdexcept(&caller_env_); }
+  QuietFloatingPoint() {
+    std::feholdexcept(&caller_env_);
+#  if defined(__SSE_MATH__) || defined(_M_X64)
+    // <cfenv> has no word for the flush modes; the saved environment holds them.
+    _mm_setcsr(_mm_getcsr() & ~kSseFlushModes);
+#  endif
+  }
   ~QuietFloatingPoint() { std::fesetenv(&caller_env_); }
 #endif
   QuietFloatingPoint(const QuietFloatingPoint&) = delete;
