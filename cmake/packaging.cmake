@@ -12,7 +12,11 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/tavikConfigVersion.cmake 
 install(FILES ${PROJECT_BINARY_DIR}/tavikConfig.cmake ${PROJECT_BINARY_DIR}/tavikConfigVersion.cmake
   DESTINATION ${tavik_cmake_dir} COMPONENT development)
 
-# pkg-config paths relative to ${prefix} where they can be, so the file moves with the tree.
+# pkg-config paths relative to the file's own folder where they can be, so
+# that the file is right wherever --prefix puts the tree.
+file(RELATIVE_PATH tavik_pc_to_prefix "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig" "${CMAKE_INSTALL_PREFIX}")
+string(REGEX REPLACE "/$" "" tavik_pc_to_prefix "${tavik_pc_to_prefix}")
+set(tavik_pc_prefix "\${pcfiledir}/${tavik_pc_to_prefix}")
 foreach(kind libdir includedir)
   string(TOUPPER "${kind}" upper)
   if(IS_ABSOLUTE "${CMAKE_INSTALL_${upper}}")

@@ -5,7 +5,10 @@
 #   2. a C program built with pkg-config alone, as C89 and as C17;
 #   3. the Debian packages installed with dpkg, and a program built with no
 #      extra paths;
-#   4. the static library linked into a program.
+#   4. the static library linked into a program, and into a shared object of
+#      the host's own (as plugins and language bindings link it);
+#   5. the tree installed again into a second prefix, found through its
+#      pkg-config file there.
 # Run from the source tree; needs root for dpkg. Works in a folder of its own.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -79,4 +82,19 @@ if ldd "$work/consumer-static/progress" | grep -q libtavik; then
   exit 1
 fi
 check_output "$work/consumer-static/progress"
-echo "all four consumer checks passed"
+static_library=$(find "$static" -name libtavik.a | head -n 1)
+gcc -shared -o "$work/libbinding.so" -Wl,--whole-archive "$static_library" -Wl,--no-whole-archive
+gcc -std=c17 -Wall -Werror -I"$static/include" "$consumers/progress.c" -L"$work" -lbinding -o "$work/progress-binding"
+LD_LIBRARY_PATH=$work check_output "$work/progress-binding"
+
+echo "== 5. installed again into a second prefix"
+moved=$work/second-prefix
+cmake --install "$work/build-shared" --prefix "$moved" >/dev/null
+moved_pc=$(find "$moved" -name tavik.pc)
+flags=$(PKG_CONFIG_PATH=$(dirname "$moved_pc") pkg-config --cflags --libs tavik)
+echo "pkg-config: $flags"
+[[ $flags == *"-I$moved/"* && $flags == *"-L$moved/"* ]] || { echo "tavik.pc does not point into $moved" >&2; exit 1; }
+# shellcheck disable=SC2086
+gcc -std=c89 -pedantic -Wall -Werror "$consumers/progress.c" $flags -o "$work/progress-moved"
+LD_LIBRARY_PATH=$(dirname "$(find "$moved" -name libtavik.so)") check_output "$work/progress-moved"
+echo "all five consumer checks passed"
