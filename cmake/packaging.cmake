@@ -1,6 +1,7 @@
 # What `cmake --install` puts beside the library (see lib/libtavik for the
 # library and its header): the CMake package, the pkg-config file and the man
-# page; and the Debian packages CPack makes of it all.
+# page; on Windows also the README, CHANGELOG and LICENSE, and a ZIP of it all
+# that CPack makes; elsewhere the Debian packages CPack makes of it.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -36,8 +37,28 @@ install(FILES ${PROJECT_BINARY_DIR}/tavik.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}
 configure_file(man/print_progress_bar.3.in ${PROJECT_BINARY_DIR}/print_progress_bar.3 @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/print_progress_bar.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
 
-# Debian packages: libtavik1 (the shared library) and libtavik-dev (the rest).
 set(CPACK_PACKAGE_NAME libtavik)
+if(WIN32)
+  install(FILES README.md CHANGELOG.md LICENSE DESTINATION . COMPONENT development)
+  # One ZIP per architecture and C run-time, e.g. libtavik-1.1.0-x86-ucrt.zip.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(tavik_windows_arch x86)
+  else()
+    set(tavik_windows_arch x64)
+  endif()
+  if(DEFINED TAVIK_MINGW_CRT)
+    set(tavik_windows_crt ${TAVIK_MINGW_CRT})
+  else()
+    set(tavik_windows_crt ucrt)
+  endif()
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_STRIP_FILES ON)
+  set(CPACK_PACKAGE_FILE_NAME libtavik-${PROJECT_VERSION}-${tavik_windows_arch}-${tavik_windows_crt})
+  include(CPack)
+  return()
+endif()
+
+# Debian packages: libtavik1 (the shared library) and libtavik-dev (the rest).
 set(CPACK_PACKAGE_VENDOR "libtavik developers")
 set(CPACK_PACKAGE_CONTACT "libtavik developers <libtavik@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
