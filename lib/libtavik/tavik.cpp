@@ -30,23 +30,86 @@
 
 #if defined(__SSE_MATH__) || defined(_M_X64)
 #  include <xmmintrin.h>
-#  if !defined(TAVIK_USE_CFENV)
-#    define TAVIK_SSE_CONTROL_REGISTER 1
-#  endif
+#  define TAVIK_FP_REGISTERS_SSE 1
+#elif defined(__GNUC__) && defined(__aarch64__)
+#  define TAVIK_FP_REGISTERS_AARCH64 1
+#elif defined(__GNUC__) && defined(__arm__) && defined(__ARM_FP)
+#  define TAVIK_FP_REGISTERS_ARM_VFP 1
 #endif
-#if !defined(TAVIK_SSE_CONTROL_REGISTER)
+#if defined(TAVIK_FP_REGISTERS_SSE) || defined(TAVIK_FP_REGISTERS_AARCH64) || defined(TAVIK_FP_REGISTERS_ARM_VFP)
+#  define TAVIK_FP_REGISTERS 1
+#endif
+#if defined(TAVIK_USE_CFENV) || !defined(TAVIK_FP_REGISTERS)
+#  define TAVIK_GUARD_WITH_CFENV 1
 #  include <cfenv>
 #endif
 
 namespace {
 
-#if defined(__SSE_MATH__) || defined(_M_X64)
-// Flush-to-zero and denormals-are-zero in the SSE control register: a host
-// built with -ffast-math runs with both set, and would get other percentages
-// for subnormal amounts (1e-40 of 1e-40 as 0/0) than IEEE arithmetic gives.
-constexpr unsigned int kSseFlushToZero = _MM_FLUSH_ZERO_MASK;
-constexpr unsigned int kSseDenormalsAreZero = 0x0040u;
-constexpr unsigned int kSseFlushModes = kSseFlushToZero | kSseDenormalsAreZero;
+#if defined(TAVIK_FP_REGISTERS)
+// The registers that hold the whole floating-point state float arithmetic
+// touches: rounding, trap enables, flush modes and the sticky flags. Read and
+// written directly, since <cfenv> has no word for the flush modes (a host
+// built with -ffast-math runs with them set, and would get other percentages
+// for subnormal amounts, 1e-40 of 1e-40 as 0/0, than IEEE arithmetic gives).
+namespace fp {
+#  if defined(TAVIK_FP_REGISTERS_SSE)
+// SSE's control and status register, MXCSR.
+struct Registers {
+  unsigned int csr;
+};
+constexpr unsigned int kFlushToZero = _MM_FLUSH_ZERO_MASK;
+constexpr unsigned int kDenormalsAreZero = 0x0040u;
+inline Registers read() { return {_mm_getcsr()}; }
+// Every trap masked, no flushing; the rounding direction stays.
+inline Registers quieted(Registers caller) {
+  return {(caller.csr | _MM_MASK_MASK) & ~(kFlushToZero | kDenormalsAreZero)};
+}
+// Loads only what differs: loading the register costs more than comparing.
+inline void write_changed(Registers current, Registers wanted) {
+  if (current.csr != wanted.csr) _mm_setcsr(wanted.csr);
+}
+#  elif defined(TAVIK_FP_REGISTERS_AARCH64)
+// FPCR (control) and FPSR (flags).
+struct Registers {
+  std::uint64_t fpcr;
+  std::uint64_t fpsr;
+};
+// The IOE, DZE, OFE, UFE, IXE and IDE trap enables; FZ, and FIZ where the
+// core has it, which flush outputs and inputs.
+constexpr std::uint64_t kTrapEnables = 0x9F00u;
+constexpr std::uint64_t kFlushModes = (1u << 24) | (1u << 1);
+inline Registers read() {
+  Registers registers;
+  __asm__ volatile("mrs %0, fpcr" : "=r"(registers.fpcr));
+  __asm__ volatile("mrs %0, fpsr" : "=r"(registers.fpsr));
+  return registers;
+}
+inline Registers quieted(Registers caller) { return {caller.fpcr & ~(kTrapEnables | kFlushModes), caller.fpsr}; }
+inline void write_changed(Registers current, Registers wanted) {
+  if (current.fpcr != wanted.fpcr) __asm__ volatile("msr fpcr, %0" : : "r"(wanted.fpcr));
+  if (current.fpsr != wanted.fpsr) __asm__ volatile("msr fpsr, %0" : : "r"(wanted.fpsr));
+}
+#  else
+// FPSCR, control and flags in one register. Restored bit for bit, its NZCV
+// comparison flags included, although callers may not rely on those.
+struct Registers {
+  std::uint32_t fpscr;
+};
+// The IOE, DZE, OFE, UFE, IXE and IDE trap enables; FZ.
+constexpr std::uint32_t kTrapEnables = 0x9F00u;
+constexpr std::uint32_t kFlushToZero = 1u << 24;
+inline Registers read() {
+  Registers registers;
+  __asm__ volatile("vmrs %0, fpscr" : "=r"(registers.fpscr));
+  return registers;
+}
+inline Registers quieted(Registers caller) { return {caller.fpscr & ~(kTrapEnables | kFlushToZero)}; }
+inline void write_changed(Registers current, Registers wanted) {
+  if (current.fpscr != wanted.fpscr) __asm__ volatile("vmsr fpscr, %0" : : "r"(wanted.fpscr));
+}
+#  endif
+}  // namespace fp
 #endif
 
 // While alive, every floating-point exception is masked and subnormals are
@@ -55,28 +118,18 @@ constexpr unsigned int kSseFlushModes = kSseFlushToZero | kSseDenormalsAreZero;
 // direction is never changed.
 class QuietFloatingPoint {
  public:
-#if defined(TAVIK_SSE_CONTROL_REGISTER)
-  // Float arithmetic only touches the SSE unit, so its control and status
-  // register is the whole environment. The register is loaded only when
-  // something must change: traps to mask, flush modes to clear, or flags the
-  // arithmetic raised.
-  QuietFloatingPoint() : caller_csr_(_mm_getcsr()) {
-    const unsigned int quiet_csr = (caller_csr_ | _MM_MASK_MASK) & ~kSseFlushModes;
-    if (quiet_csr != caller_csr_) {
-      _mm_setcsr(quiet_csr);
-    }
-  }
-  ~QuietFloatingPoint() {
-    if (_mm_getcsr() != caller_csr_) {
-      _mm_setcsr(caller_csr_);
-    }
-  }
+#if !defined(TAVIK_GUARD_WITH_CFENV)
+  // Written only when something must change: traps to mask, flush modes to
+  // clear, or flags the arithmetic raised.
+  QuietFloatingPoint() : caller_(fp::read()) { fp::write_changed(caller_, fp::quieted(caller_)); }
+  ~QuietFloatingPoint() { fp::write_changed(fp::read(), caller_); }
 #else
   QuietFloatingPoint() {
     std::feholdexcept(&caller_env_);
-#  if defined(__SSE_MATH__) || defined(_M_X64)
+#  if defined(TAVIK_FP_REGISTERS)
     // <cfenv> has no word for the flush modes; the saved environment holds them.
-    _mm_setcsr(_mm_getcsr() & ~kSseFlushModes);
+    const fp::Registers held = fp::read();
+    fp::write_changed(held, fp::quieted(held));
 #  endif
   }
   ~QuietFloatingPoint() { std::fesetenv(&caller_env_); }
@@ -85,8 +138,8 @@ class QuietFloatingPoint {
   QuietFloatingPoint& operator=(const QuietFloatingPoint&) = delete;
 
  private:
-#if defined(TAVIK_SSE_CONTROL_REGISTER)
-  unsigned int caller_csr_;
+#if !defined(TAVIK_GUARD_WITH_CFENV)
+  fp::Registers caller_;
 #else
   std::fenv_t caller_env_;
 #endif
