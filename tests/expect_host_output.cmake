@@ -13,10 +13,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "stdout_host ${MODE} exited with ${status}")
 endif()
 
-string(REPEAT "=" 20 cells_50)
-string(REPEAT " " 20 blanks_50)
-string(REPEAT "=" 60 cells_150)
-set(text "A[${cells_50}>${blanks_50}] 50%\rB[${cells_150}>] 150%\rC")
+include(${CMAKE_CURRENT_LIST_DIR}/expected_bars.cmake)
+set(text "A${bar_50}B${bar_150}C")
 # Compared in hexadecimal: a CMake string cannot hold the zero bytes of UTF-16.
 string(HEX "${text}" expected)
 if(MODE STREQUAL "wide" AND UTF16)
