@@ -2,10 +2,11 @@
 #   cmake -DTOOL=nm|objdump -DLIBRARY=libtavik.so|libtavik.dll [-DCRT=msvcrt|ucrt] -P check_exports.cmake
 # It must export print_progress_bar under exactly that name (no decoration,
 # no C++ standard library symbols); a shared object exports it alone, a DLL
-# also forwards the C run-time's conversion functions. A shared object may import
-# only the few C library functions it writes with, so no allocator; a DLL may
-# depend only on KERNEL32 and its own flavour's C run-time (CRT), never on
-# the other one, whose stdout would not be its host's.
+# also forwards the C run-time's conversion functions. A shared object may
+# import only the few C library functions it writes with and the compiler's
+# own arithmetic helpers, so no allocator; a DLL may depend only on KERNEL32
+# and its own flavour's C run-time (CRT), never on the other one, whose stdout
+# would not be its host's.
 cmake_minimum_required(VERSION 3.16)
 
 function(read_listing out_var)
@@ -84,6 +85,10 @@ set(toolchain_refs _ITM_deregisterTMCloneTable _ITM_registerTMCloneTable __cxa_f
 # toolchain enables it.
 set(allowed fputc fwrite fflush stdout putc_unlocked __overflow fwrite_unlocked __libc_single_threaded fwide fputwc
             fputws feholdexcept fesetenv __stack_chk_fail)
+# The compiler's own run-time (libgcc), where the CPU has no instruction for
+# float arithmetic: soft-float ARM's __aeabi_ functions for float division,
+# multiplication, comparison and conversion to int.
+set(compiler_helpers "^__aeabi_(f(add|sub|rsub|mul|div|cmp(eq|lt|le|ge|gt|un))|f2iz|i2f)$")
 read_listing(lines -D --undefined-only)
 last_words(imports ${lines})
 foreach(name IN LISTS imports)
@@ -91,7 +96,7 @@ foreach(name IN LISTS imports)
   if(name MATCHES "^__(asan|ubsan|tsan|sanitizer|gcov)_")
     continue()
   endif()
-  if(NOT name IN_LIST toolchain_refs AND NOT name IN_LIST allowed)
+  if(NOT name IN_LIST toolchain_refs AND NOT name IN_LIST allowed AND NOT name MATCHES "${compiler_helpers}")
     message(FATAL_ERROR "unexpected import ${name}; all imports: ${imports}")
   endif()
 endforeach()

@@ -75,10 +75,17 @@ struct Registers {
   std::uint64_t fpcr;
   std::uint64_t fpsr;
 };
-// The IOE, DZE, OFE, UFE, IXE and IDE trap enables; FZ, and FIZ where the
-// core has it, which flush outputs and inputs.
+// The IOE, DZE, OFE, UFE, IXE and IDE trap enables; FZ (bit 24), which
+// flushes outputs and inputs, and FIZ (bit 0, FEAT_AFP), which flushes inputs.
+// AH (bit 1, FEAT_AFP) stays as the caller set it: with FZ and FIZ clear no
+// operand is flushed under either handling, and what else it changes (when
+// underflow is detected, which NaN propagates) reaches only the flags, which
+// come back as the caller had them, and NaN payloads, which give the same
+// percentage. Without FEAT_AFP bits 0 and 1 are reserved and read as 0.
 constexpr std::uint64_t kTrapEnables = 0x9F00u;
-constexpr std::uint64_t kFlushModes = (1u << 24) | (1u << 1);
+constexpr std::uint64_t kFlushToZero = 1u << 24;
+constexpr std::uint64_t kFlushInputsToZero = 1u << 0;
+constexpr std::uint64_t kFlushModes = kFlushToZero | kFlushInputsToZero;
 inline Registers read() {
   Registers registers;
   __asm__ volatile("mrs %0, fpcr" : "=r"(registers.fpcr));
