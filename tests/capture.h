@@ -4,34 +4,69 @@
 #define TAVIK_TESTS_CAPTURE_H
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #ifdef _WIN32
+#  ifndef WIN32_LEAN_AND_MEAN
+#    define WIN32_LEAN_AND_MEAN
+#  endif
+#  ifndef NOMINMAX
+#    define NOMINMAX
+#  endif
 #  include <fcntl.h>
 #  include <io.h>
+#  include <windows.h>
 #else
 #  include <unistd.h>
 #endif
 
 namespace tavik_test {
 
-// Runs `body` with file descriptor 1 redirected into a temporary file and
+// Stops the whole test program: a test that cannot capture cannot judge.
+inline void require(bool succeeded, const char* what) {
+  if (!succeeded) {
+    std::fprintf(stderr, "capture_stdout: %s failed\n", what);
+    std::abort();
+  }
+}
+
+// A read-write scratch file, removed when closed.
+inline std::FILE* open_scratch_file() {
+#ifdef _WIN32
+  // Not tmpfile(): Microsoft's C run-times create its file in the root of the
+  // current drive, which an ordinary account may not write to.
+  char folder[MAX_PATH + 1];
+  const DWORD length = GetTempPathA(sizeof folder, folder);
+  require(length != 0 && length < sizeof folder, "GetTempPathA");
+  char path[MAX_PATH];
+  require(GetTempFileNameA(folder, "tvk", 0, path) != 0, "GetTempFileNameA");
+  std::FILE* file = std::fopen(path, "w+bD");  // D: deleted when closed
+#else
+  std::FILE* file = std::tmpfile();
+#endif
+  require(file != nullptr, "opening a scratch file");
+  return file;
+}
+
+// Runs `body` with file descriptor 1 redirected into a scratch file and
 // returns every byte that reached the descriptor. It deliberately does not
 // flush stdout afterwards: bytes the library left in the buffer are missing.
 template <class Body>
 std::string capture_stdout(Body&& body) {
   std::fflush(stdout);
-  std::FILE* sink = std::tmpfile();
+  std::FILE* sink = open_scratch_file();
   const int saved_stdout = dup(1);
-  dup2(fileno(sink), 1);
+  require(saved_stdout >= 0, "dup of descriptor 1");
+  require(dup2(fileno(sink), 1) >= 0, "dup2 of the scratch file onto descriptor 1");
 #ifdef _WIN32
   // Keep descriptor 1 in text mode, as a console program's stdout is, so that
   // any newline translation by the C run-time would show in the bytes.
-  _setmode(1, _O_TEXT);
+  require(_setmode(1, _O_TEXT) != -1, "_setmode of descriptor 1");
 #endif
   body();
-  dup2(saved_stdout, 1);
-  close(saved_stdout);
+  require(dup2(saved_stdout, 1) >= 0, "dup2 restoring descriptor 1");
+  require(close(saved_stdout) == 0, "close of the saved descriptor");
 
   std::string bytes;
   std::rewind(sink);
@@ -39,7 +74,8 @@ std::string capture_stdout(Body&& body) {
   for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, sink)) != 0;) {
     bytes.append(chunk, got);
   }
-  std::fclose(sink);
+  require(!std::ferror(sink), "reading the scratch file");
+  require(std::fclose(sink) == 0, "closing the scratch file");
   return bytes;
 }
 
