@@ -1,6 +1,6 @@
 # Runs stdout_host in one mode and compares every byte of its stdout with the
 # host's text and the two lines in the order the host wrote them:
-#   cmake -DPROGRAM=stdout_host -DMODE=full|none|wide [-DUTF16=ON]
+#   cmake -DPROGRAM=stdout_host -DMODE=full|none|wide|bar-first [-DUTF16=ON]
 #         [-DEMULATOR=wine-run|win64] -P expect_host_output.cmake
 # UTF16 says that wide text arrives as UTF-16LE (Windows' Unicode mode).
 # EMULATOR is the cross-compiling emulator with "|" between its words.
@@ -14,7 +14,11 @@ if(NOT status EQUAL 0)
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/expected_bars.cmake)
-set(text "A${bar_50}B${bar_150}C")
+if(MODE STREQUAL "bar-first")
+  set(text "${bar_50}B${bar_150}C")
+else()
+  set(text "A${bar_50}B${bar_150}C")
+endif()
 # Compared in hexadecimal: a CMake string cannot hold the zero bytes of UTF-16.
 string(HEX "${text}" expected)
 if(MODE STREQUAL "wide" AND UTF16)

@@ -278,6 +278,25 @@ TEST(Stream, WindowsTextModesGetTheLineInTheirOwnEncoding) {
     EXPECT_EQ(mode_on_return, mode_as_reported) << form.name;
   }
 }
+
+// The mode is asked on every call, never remembered: a host may change it
+// between two bars.
+TEST(Stream, WindowsModeChangedBetweenTwoBarsIsFollowed) {
+  const std::string written = capture_stdout([] {
+    _setmode(1, _O_BINARY);
+    print_progress_bar(1, 2);
+    _setmode(1, _O_U16TEXT);
+    print_progress_bar(3, 2);
+    _setmode(1, _O_BINARY);
+    print_progress_bar(1, 1);
+  });
+  std::string utf16;
+  for (const char c : bar_line(60, 0, "150")) {
+    utf16 += c;
+    utf16 += '\0';
+  }
+  EXPECT_EQ(written, bar_line(20, 20, "50") + utf16 + bar_line(40, 0, "100"));
+}
 #endif
 
 // Pieces from concurrent calls may interleave, but every byte arrives, and

@@ -192,8 +192,13 @@ struct WideWrites {
 // encoding (the locale's code page, UTF-8 or UTF-16), and one in a Unicode
 // mode takes nothing else; only a binary stream needs bytes. The run-times
 // keep the mode per descriptor and have no getter for it, but _setmode
-// answers with the mode it replaces: so it asks a duplicate descriptor,
-// which starts in the same mode, and the host's own is never touched.
+// answers with the mode it replaces: so it asks a duplicate descriptor, and
+// the host's own is never touched, not even for a moment. A duplicate keeps
+// text or binary, though not always which text (under Wine's msvcrt.dll one
+// of a _O_U16TEXT descriptor answers _O_TEXT), so every text mode gets wide
+// characters. That costs a handle duplication and a close per call, which
+// nothing documented avoids (fwide is not implemented there), and the host
+// may change the mode between calls, so it is never remembered.
 bool takes_wide_characters(std::FILE* out) {
   const int descriptor = _fileno(out);
   if (descriptor < 0) {
