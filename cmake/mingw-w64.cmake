@@ -50,8 +50,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Link the compiler's own run-time libraries statically, so that the DLL and
 # the programs need only what every Windows has (KERNEL32 and the C run-time).
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static ${tavik_crt_link_flags}")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static ${tavik_crt_link_flags}")
+# No link time in the PE header, so that two builds of one commit give the
+# same DLL.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp ${tavik_crt_link_flags}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp ${tavik_crt_link_flags}")
 
 # Tests run under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${TAVIK_WINE_ARCH})
