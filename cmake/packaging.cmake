@@ -1,7 +1,7 @@
 # What `cmake --install` puts beside the library (see lib/libtavik for the
 # library and its header): the CMake package, the pkg-config file and the man
-# page; on Windows also the README, CHANGELOG and LICENSE, and a ZIP of it all
-# that CPack makes. (The Debian packages are built from debian/.)
+# page; on Windows also the README, docs/, CHANGELOG and LICENSE, and a ZIP of
+# it all that CPack makes. (The Debian packages are built from debian/.)
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -26,7 +26,6 @@ foreach(kind libdir includedir)
     set(tavik_pc_${kind} "\${prefix}/${CMAKE_INSTALL_${upper}}")
   endif()
 endforeach()
-get_target_property(tavik_type tavik TYPE)
 set(tavik_pc_cflags "")
 if(tavik_type STREQUAL "STATIC_LIBRARY")
   set(tavik_pc_cflags " -DTAVIK_STATIC")
@@ -38,13 +37,10 @@ configure_file(man/print_progress_bar.3.in ${PROJECT_BINARY_DIR}/print_progress_
 install(FILES ${PROJECT_BINARY_DIR}/print_progress_bar.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
 
 if(WIN32)
+  # docs/ beside the README, so that its links hold in the ZIP.
   install(FILES README.md CHANGELOG.md LICENSE DESTINATION . COMPONENT development)
+  install(DIRECTORY docs/ DESTINATION docs COMPONENT development)
   # One ZIP per architecture and C run-time, e.g. libtavik-1.1.0-x86-ucrt.zip.
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(tavik_windows_arch x86)
-  else()
-    set(tavik_windows_arch x64)
-  endif()
   set(CPACK_PACKAGE_NAME libtavik)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_STRIP_FILES ON)

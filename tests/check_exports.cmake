@@ -7,7 +7,7 @@
 # own arithmetic helpers, so no allocator; a DLL may depend only on KERNEL32
 # and its own flavour's C run-time (CRT), never on the other one, whose stdout
 # would not be its host's.
-cmake_minimum_required(VERSION 3.16)
+cmake_minimum_required(VERSION 3.21)
 
 function(read_listing out_var)
   execute_process(COMMAND "${TOOL}" ${ARGN} "${LIBRARY}" OUTPUT_VARIABLE listing RESULT_VARIABLE failed)

@@ -2,7 +2,7 @@
 # run-time's imports the conversion functions from libtavik.dll, and that
 # they work there (crt_forwarders_host.c):
 #   cmake -DOBJDUMP=objdump -DPROGRAM=crt_forwarders_host.exe [-DEMULATOR=wine-run|win64] -P check_forwarders.cmake
-cmake_minimum_required(VERSION 3.16)
+cmake_minimum_required(VERSION 3.21)
 include(${CMAKE_CURRENT_LIST_DIR}/pe_tables.cmake)
 
 pe_tables("${OBJDUMP}" "${PROGRAM}")

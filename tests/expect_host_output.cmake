@@ -4,7 +4,7 @@
 #         [-DEMULATOR=wine-run|win64] -P expect_host_output.cmake
 # UTF16 says that wide text arrives as UTF-16LE (Windows' Unicode mode).
 # EMULATOR is the cross-compiling emulator with "|" between its words.
-cmake_minimum_required(VERSION 3.18)
+cmake_minimum_required(VERSION 3.21)
 
 string(REPLACE "|" ";" emulator "${EMULATOR}")
 get_filename_component(output "${PROGRAM}.${MODE}.out" ABSOLUTE)

@@ -3,7 +3,7 @@
 #   cmake -DCLANG=clang -DLLD_LINK=lld-link -DTRIPLE=i686-pc-windows-msvc
 #         -DINCLUDE_DIR=... -DIMPORT_LIBRARY=tavik.lib -DKERNEL32=libkernel32.a
 #         -DDLL_DIR=<folder of libtavik.dll> [-DEMULATOR=wine-run|win32] -P msvc_host.cmake
-cmake_minimum_required(VERSION 3.18)
+cmake_minimum_required(VERSION 3.21)
 
 set(object ${DLL_DIR}/msvc_host.obj)
 set(program ${DLL_DIR}/msvc_host.exe)

@@ -24,7 +24,7 @@ trap 'rm -rf "$work"' EXIT
 jobs=$(nproc)
 
 expected=$work/expected
-printf '[====================>                    ] 50%%\r[============================================================>] 150%%\r' >"$expected"
+cmake -DOUTPUT="$expected" -P "$source_dir/tests/expected_bars.cmake"
 
 check_output() { # program...
   "$@" >"$work/output"
