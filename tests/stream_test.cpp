@@ -323,6 +323,7 @@ TEST(Stream, ConcurrentCallersAndHostWritesLoseNoByte) {
     const auto draw_and_write_at_once = [&] {
       use_stream_form(form);
       std::vector<std::thread> threads;
+      threads.reserve(kCallers + 1);
       for (int t = 0; t < kCallers; ++t) {
         threads.emplace_back([&, t] {
           for (int i = 0; i < kCallsEach; ++i) {
