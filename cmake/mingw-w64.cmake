@@ -52,8 +52,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # the programs need only what every Windows has (KERNEL32 and the C run-time).
 # No link time in the PE header, so that two builds of one commit give the
 # same DLL.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp ${tavik_crt_link_flags}")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp ${tavik_crt_link_flags}")
+set(tavik_link_flags "-static -Wl,--no-insert-timestamp ${tavik_crt_link_flags}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${tavik_link_flags}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${tavik_link_flags}")
 
 # Tests run under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${TAVIK_WINE_ARCH})
