@@ -48,12 +48,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Link the compiler's own run-time libraries statically, so that the DLL and
-# the programs need only what every Windows has (KERNEL32 and the C run-time).
 # No link time in the PE header, so that two builds of one commit give the
-# same DLL.
-set(tavik_link_flags "-static -Wl,--no-insert-timestamp ${tavik_crt_link_flags}")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "${tavik_link_flags}")
+# same DLL. The programs (tests, example, timing host) link the compiler's own
+# run-time libraries statically, as the DLL itself does, so that they run with
+# only what every Windows has (KERNEL32 and the C run-time).
+set(tavik_link_flags "-Wl,--no-insert-timestamp ${tavik_crt_link_flags}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static ${tavik_link_flags}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${tavik_link_flags}")
 
 # Tests run under Wine.
