@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Unpacks a Windows ZIP of libtavik and uses it as a Windows user does: a
-# CMake project finds it with find_package, is cross-built with the ZIP's
-# architecture and C run-time, and runs under Wine beside the ZIP's DLL.
+# Unpacks a Windows ZIP of libtavik, checks that it holds both import
+# libraries, and uses it as a Windows user does: a CMake project finds it with
+# find_package, is cross-built with the ZIP's architecture and C run-time, and
+# runs under Wine beside the ZIP's DLL.
 #   tests/consumers/windows_zip.sh build-windows-x86/libtavik-1.1.0-x86-msvcrt.zip
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -23,6 +24,10 @@ fi
 
 (cd "$work" && cmake -E tar xf "$zip")
 package=$work/$(basename "$zip" .zip)
+# Every ZIP promises both import libraries.
+for library in lib/libtavik.dll.a lib/tavik.lib; do
+  [[ -f $package/$library ]] || { echo "$(basename "$zip") has no $library" >&2; exit 1; }
+done
 cmake -S "$source_dir/tests/consumers/cmake" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DTAVIK_MINGW_CRT="$crt" -DCMAKE_FIND_ROOT_PATH="$package" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$work/build" >/dev/null
