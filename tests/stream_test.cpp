@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -195,6 +196,12 @@ void point_stdout_at(int descriptor) {
 #endif
 
   std::fputs("descriptor 1 closed\n", stderr);
+#ifdef _WIN32
+  // The UCRT sends a write to a closed descriptor (the host's or the
+  // library's) to the invalid-parameter handler, whose default ends the
+  // process; a host that wants to survive one installs a handler that returns.
+  _set_invalid_parameter_handler([](const wchar_t*, const wchar_t*, const wchar_t*, unsigned, std::uintptr_t) {});
+#endif
   close(1);
   draw_a_few_lines();
 
@@ -296,6 +303,23 @@ TEST(Stream, WindowsModeChangedBetweenTwoBarsIsFollowed) {
     utf16 += '\0';
   }
   EXPECT_EQ(written, bar_line(20, 20, "50") + utf16 + bar_line(40, 0, "100"));
+}
+
+// With the descriptor table full the mode cannot be asked, and the line
+// still arrives in a text mode's own encoding: wide characters are taken in
+// every mode, bytes are not (the UCRT ends a process that writes bytes to a
+// stream in a Unicode mode).
+TEST(Stream, WindowsTextModesGetTheLineWhenNoDescriptorIsFree) {
+  for (const StreamForm& form : kStreamForms) {
+    const std::string written = capture_stdout([&] {
+      use_stream_form(form);
+      std::vector<int> taken;
+      for (int descriptor; (descriptor = _dup(1)) >= 0;) taken.push_back(descriptor);
+      print_progress_bar(1, 2);
+      for (const int descriptor : taken) _close(descriptor);
+    });
+    EXPECT_EQ(ascii_text(form, written), bar_line(20, 20, "50")) << form.name;
+  }
 }
 #endif
 

@@ -69,6 +69,10 @@ struct WideWrites {
 // characters. That costs a handle duplication and a close per call, which
 // nothing documented avoids (fwide is not implemented there), and the host
 // may change the mode between calls, so it is never remembered.
+// Only a probe that answers binary gets bytes: when it fails (a full
+// descriptor table) the mode is unknown, and bytes to a Unicode mode would
+// reach the UCRT's invalid-parameter handler, which by default ends the
+// process, while wide characters are taken in every mode.
 bool takes_wide_characters(std::FILE* out) {
   const int descriptor = _fileno(out);
   if (descriptor < 0) {
@@ -76,11 +80,11 @@ bool takes_wide_characters(std::FILE* out) {
   }
   const int duplicate = _dup(descriptor);
   if (duplicate < 0) {
-    return false;
+    return true;
   }
   const int mode = _setmode(duplicate, _O_BINARY);
   _close(duplicate);
-  return mode != -1 && mode != _O_BINARY;
+  return mode != _O_BINARY;
 }
 #else
 bool takes_wide_characters(std::FILE* out) { return std::fwide(out, 0) > 0; }
