@@ -166,8 +166,9 @@ TEST(Layout, ClosingTextMatchesPrintfAtEveryDigitCount) {
   }
 }
 
-TEST(Header, VersionMacrosAgreeWithTheBuild) {
-  EXPECT_STREQ(TAVIK_VERSION_STRING, TAVIK_BUILD_VERSION);
+// Hosts compare TAVIK_VERSION with TAVIK_MAKE_VERSION: a later release must
+// always compare greater.
+TEST(Header, VersionComparisonsOrderReleases) {
   EXPECT_GE(TAVIK_VERSION, TAVIK_MAKE_VERSION(1, 0, 0));
   EXPECT_LT(TAVIK_MAKE_VERSION(1, 0, 0), TAVIK_MAKE_VERSION(1, 0, 1));
   EXPECT_LT(TAVIK_MAKE_VERSION(1, 99, 99), TAVIK_MAKE_VERSION(2, 0, 0));
