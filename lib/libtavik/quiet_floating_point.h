@@ -1,14 +1,16 @@
 // The floating-point guard of a call: while a QuietFloatingPoint lives, every
-// floating-point exception is masked and subnormals are not flushed to zero;
-// on destruction the caller's environment comes back exactly, which also
-// drops the flags raised meanwhile. The rounding direction is never changed.
+// floating-point exception is masked and, on the CPUs whose registers this
+// file knows (x86's SSE unit, aarch64, 32-bit ARM with a floating-point
+// unit), subnormals are not flushed to zero; on destruction the caller's
+// environment comes back exactly, which also drops the flags raised
+// meanwhile. The rounding direction is never changed.
 //
-// The state lives in each CPU's control and status registers, read and
-// written directly where this file knows them, since <cfenv> has no word for
-// the flush modes (a host built with -ffast-math runs with them set, and
+// Those registers are read and written directly, since <cfenv> has no word
+// for the flush modes (a host built with -ffast-math runs with them set, and
 // would get other percentages for subnormal amounts, 1e-40 of 1e-40 as 0/0,
 // than IEEE arithmetic gives). Elsewhere, or with TAVIK_USE_CFENV, the guard
-// is <cfenv>'s feholdexcept and fesetenv.
+// is <cfenv>'s feholdexcept and fesetenv, and other CPUs' flush modes (MIPS's
+// FCSR.FS, POWER's FPSCR.NI) stay as the caller set them.
 #ifndef TAVIK_QUIET_FLOATING_POINT_H
 #define TAVIK_QUIET_FLOATING_POINT_H
 
