@@ -134,7 +134,7 @@ TEST(Layout, FillsEveryCellWhoseLowerEdgeIsPassed) {
 
 // Every 32-bit percentage against the rule itself: the least n with
 // 5n >= 2p filled cells (none from 0 down), and blanks up to 40 cells.
-TEST(Layout, CellRuleHoldsForEveryInt32Percentage) {
+TEST(Exhaustive, CellRuleHoldsForEveryInt32Percentage) {
   std::uint64_t mismatches = 0;
   std::int64_t first_mismatch = 0;
   for (std::int64_t p = std::numeric_limits<std::int32_t>::min(); p <= std::numeric_limits<std::int32_t>::max(); ++p) {

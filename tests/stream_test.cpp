@@ -326,7 +326,7 @@ TEST(Stream, WindowsTextModesGetTheLineWhenNoDescriptorIsFree) {
 // Pieces from concurrent calls may interleave, but every byte arrives, and
 // each closing text, written in one piece, arrives in one run. On Windows the
 // same holds in UTF-16 mode, where every call looks up the stream's mode.
-TEST(Stream, ConcurrentCallersAndHostWritesLoseNoByte) {
+TEST(Threads, ConcurrentCallersAndHostWritesLoseNoByte) {
   const struct {
     float start;
     float end;
