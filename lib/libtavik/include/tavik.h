@@ -4,7 +4,7 @@
 
 /* The library's version; the build reads it from here. */
 #define TAVIK_VERSION_MAJOR 1
-#define TAVIK_VERSION_MINOR 1
+#define TAVIK_VERSION_MINOR 2
 #define TAVIK_VERSION_PATCH 0
 #define TAVIK_STRINGIFY_(x) #x
 #define TAVIK_STRINGIFY(x) TAVIK_STRINGIFY_(x)
