@@ -58,21 +58,12 @@ struct WideWrites {
 };
 
 #if defined(_WIN32)
-// A Windows stream in text mode converts wide characters into its own
-// encoding (the locale's code page, UTF-8 or UTF-16), and one in a Unicode
-// mode takes nothing else; only a binary stream needs bytes. The run-times
-// keep the mode per descriptor and have no getter for it, but _setmode
-// answers with the mode it replaces: so it asks a duplicate descriptor, and
-// the host's own is never touched, not even for a moment. A duplicate keeps
-// text or binary, though not always which text (under Wine's msvcrt.dll one
-// of a _O_U16TEXT descriptor answers _O_TEXT), so every text mode gets wide
-// characters. That costs a handle duplication and a close per call, which
-// nothing documented avoids (fwide is not implemented there), and the host
-// may change the mode between calls, so it is never remembered.
-// Only a probe that answers binary gets bytes: when it fails (a full
-// descriptor table) the mode is unknown, and bytes to a Unicode mode would
-// reach the UCRT's invalid-parameter handler, which by default ends the
-// process, while wide characters are taken in every mode.
+// Only a binary stream takes bytes; every text mode takes wide characters.
+// The run-times have no getter for a descriptor's mode, but _setmode answers
+// with the one it replaces, so a duplicate is asked and the host's descriptor
+// never changes; docs/windows.md (text modes) gives the whole reasoning.
+// When the probe fails (a full descriptor table) wide characters are the
+// safe guess: the UCRT ends the process for bytes to a Unicode mode.
 bool takes_wide_characters(std::FILE* out) {
   const int descriptor = _fileno(out);
   if (descriptor < 0) {
