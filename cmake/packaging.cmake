@@ -1,7 +1,8 @@
 # What `cmake --install` puts beside the library (see lib/libtavik for the
 # library and its header): the CMake package, the pkg-config file and the man
 # page; on Windows also the README, docs/, CHANGELOG and LICENSE, and a ZIP of
-# it all that CPack makes. (The Debian packages are built from debian/.)
+# it all that CPack makes; and the release's source tarball. (The Debian
+# packages are built from debian/.)
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -41,7 +42,6 @@ if(WIN32)
   install(FILES README.md CHANGELOG.md LICENSE DESTINATION . COMPONENT development)
   install(DIRECTORY docs/ DESTINATION docs COMPONENT development)
   # One ZIP per architecture and C run-time, e.g. libtavik-1.1.0-x86-ucrt.zip.
-  set(CPACK_PACKAGE_NAME libtavik)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_STRIP_FILES ON)
   set(CPACK_PACKAGE_FILE_NAME libtavik-${PROJECT_VERSION}-${tavik_windows_arch}-${tavik_windows_crt})
@@ -54,8 +54,21 @@ if(WIN32)
       set(tavik_lacks_msvc_import_library ON)
     endif()
   endif()
-  find_package(Git QUIET)
-  configure_file(cmake/cpack-project-config.cmake.in ${PROJECT_BINARY_DIR}/cpack-project-config.cmake @ONLY)
-  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-project-config.cmake)
-  include(CPack)
 endif()
+
+# The release tarball, libtavik-<version>.tar.gz with one top folder:
+# `cmake --build <build> --target package_source`, in a git checkout. Build
+# folders in the tree are not even copied; cmake/source-package-files.cmake
+# then keeps exactly the files git tracks and adds the record of the commit's
+# time, and cmake/source-package-archive.cmake packs them in a fixed order.
+set(CPACK_PACKAGE_NAME libtavik)
+# The values below reach cpack as written here, regular expressions included.
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME libtavik-${PROJECT_VERSION})
+string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" tavik_source_dir_regex "${PROJECT_SOURCE_DIR}")
+set(CPACK_SOURCE_IGNORE_FILES "^${tavik_source_dir_regex}/(\\.git|build[^/]*|obj-[^/]*)/")
+find_package(Git QUIET)
+configure_file(cmake/cpack-project-config.cmake.in ${PROJECT_BINARY_DIR}/cpack-project-config.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-project-config.cmake)
+include(CPack)
