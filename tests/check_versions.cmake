@@ -6,22 +6,29 @@
 # or neither, and a released section's date is the man page's.
 cmake_minimum_required(VERSION 3.21)
 
-file(STRINGS "${SOURCE_DIR}/debian/changelog" debian_entry LIMIT_COUNT 1)
-if(NOT debian_entry MATCHES "^libtavik \\(([0-9]+:)?([^-)]+)(-[^)]+)?\\) ([A-Za-z0-9-]+)")
-  message(FATAL_ERROR "debian/changelog: cannot read the version of '${debian_entry}'")
-endif()
-set(debian_version "${CMAKE_MATCH_2}")
-set(debian_distribution "${CMAKE_MATCH_4}")
+# The first line of a file that matches `filter`, which must match `pattern`:
+# its groups as match_1, match_2, ...
+function(read_line file filter pattern)
+  file(STRINGS "${SOURCE_DIR}/${file}" line REGEX "${filter}" LIMIT_COUNT 1)
+  if(NOT line MATCHES "${pattern}")
+    message(FATAL_ERROR "${file}: cannot read '${line}'")
+  endif()
+  foreach(group RANGE 1 4)
+    set(match_${group} "${CMAKE_MATCH_${group}}" PARENT_SCOPE)
+  endforeach()
+endfunction()
 
-file(STRINGS "${SOURCE_DIR}/CHANGELOG.md" changelog_section REGEX "^## " LIMIT_COUNT 1)
-if(NOT changelog_section MATCHES "^## ([^ ]+) \\(([^)]+)\\)$")
-  message(FATAL_ERROR "CHANGELOG.md: the first section must be '## <version> (<date> or unreleased)', not '${changelog_section}'")
-endif()
-set(changelog_version "${CMAKE_MATCH_1}")
-set(changelog_date "${CMAKE_MATCH_2}")
-
-file(STRINGS "${SOURCE_DIR}/man/print_progress_bar.3.in" man_title REGEX "^\\.TH " LIMIT_COUNT 1)
-string(REGEX REPLACE "^\\.TH [^ ]+ [^ ]+ ([^ ]+) .*" "\\1" man_date "${man_title}")
+# libtavik (1.2.0-1) UNRELEASED; urgency=medium
+read_line(debian/changelog "^libtavik " "^libtavik \\(([0-9]+:)?([^-)]+)(-[^)]+)?\\) ([A-Za-z0-9-]+)")
+set(debian_version "${match_2}")
+set(debian_distribution "${match_4}")
+# ## 1.2.0 (unreleased), or (2026-12-09)
+read_line(CHANGELOG.md "^## " "^## ([^ ]+) \\(([^)]+)\\)$")
+set(changelog_version "${match_1}")
+set(changelog_date "${match_2}")
+# .TH PRINT_PROGRESS_BAR 3 2026-12-08 ...
+read_line(man/print_progress_bar.3.in "^\\.TH " "^\\.TH [^ ]+ [^ ]+ ([^ ]+) ")
+set(man_date "${match_1}")
 
 set(problems "")
 if(NOT debian_version STREQUAL VERSION)
