@@ -1,10 +1,13 @@
 # The version of the release in the making is written in three places, which
 # must agree:
-#   cmake -DVERSION=<tavik.h's> -DSOURCE_DIR=<source tree> -P check_versions.cmake
+#   cmake -DSOURCE_DIR=<source tree> -P check_versions.cmake
 # debian/changelog's upstream version and CHANGELOG.md's first section name
 # the version of tavik.h; both call it unreleased (UNRELEASED, "(unreleased)")
 # or neither, and a released section's date is the man page's.
 cmake_minimum_required(VERSION 3.21)
+# tavik.h read now, as the build reads it, not the version of the last configure.
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/version.cmake)
+tavik_read_version("${SOURCE_DIR}/lib/libtavik/include/tavik.h" VERSION)
 
 # The first line of a file that matches `filter`, which must match `pattern`:
 # its groups as match_1, match_2, ...
