@@ -2,7 +2,9 @@
 # Prepares this machine to run 32-bit Windows programs: 32-bit Wine with its
 # preloader (without it Wine cannot reserve the Windows address ranges under
 # emulation), run through qemu user-mode emulation when the kernel cannot
-# execute i386 code, and a dedicated 32-bit Wine prefix. Safe to run again:
+# execute i386 code (scripts/i386-binfmt.sh), and a dedicated 32-bit Wine
+# prefix. In CI, or with TAVIK_WINE32_FROM_MAIN_SUITE=1, a stale security
+# index is worked around (scripts/apt-install --from-main-suite). Safe to run again:
 # it does only what is missing. Run it as the user who runs the tests, since
 # the prefix is made in that user's home; the steps that need root (apt-get,
 # binfmt_misc) go through sudo.
@@ -19,18 +21,23 @@ packages=(wine wine32:i386 wine32-preloader:i386 qemu-user)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
 fi
-"$(dirname "$0")/apt-install" "${packages[@]}"
-
-# Can this kernel run i386 code by itself?
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  binfmt=/proc/sys/fs/binfmt_misc
-  [[ -e $binfmt/register ]] || as_root mount -t binfmt_misc binfmt_misc "$binfmt"
-  if [[ ! -e $binfmt/qemu-i386 ]]; then
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' |
-      as_root tee "$binfmt/register" >/dev/null
+scripts=$(dirname "$0")
+if ! "$scripts/apt-install" "${packages[@]}"; then
+  # The amd64 libraries that Wine shares with its i386 half come from the
+  # security suite, whose i386 index a mirror may serve stale for days; their
+  # i386 twins are then only in the main suite, at an older version.
+  if [[ ${CI:-} == true || ${TAVIK_WINE32_FROM_MAIN_SUITE:-} == 1 ]]; then
+    echo "wine32-setup: installing from the main suite instead, downgrading what Wine shares with its i386 half"
+    "$scripts/apt-install" --from-main-suite "${packages[@]}"
+  else
+    echo "wine32-setup: where the security suite's i386 index is stale, its amd64 libraries have no i386 twins" \
+      "of their version. TAVIK_WINE32_FROM_MAIN_SUITE=1 installs from the main suite for this one apt-get command," \
+      "downgrading those libraries (apt lists them) and so undoing their security updates until the next upgrade." >&2
+    exit 1
   fi
-  /usr/lib/wine/wine --version >/dev/null
 fi
+"$scripts/i386-binfmt.sh"
+/usr/lib/wine/wine --version >/dev/null
 
 if [[ ! -f $prefix/system.reg ]]; then
   echo "creating the 32-bit Wine prefix $prefix (this takes minutes under emulation)"
