@@ -4,6 +4,11 @@
 # qemu-i386 with binfmt_misc, through sudo when not root. Safe to run again.
 set -euo pipefail
 as_root() { if ((EUID == 0)); then "$@"; else sudo "$@"; fi; }
+binfmt=/proc/sys/fs/binfmt_misc
+if [[ -e $binfmt/qemu-i386 ]]; then
+  echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"
+  exit 0
+fi
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
 # A program that only exits: gcc's -m32 code generation alone builds it.
@@ -14,11 +19,8 @@ if "$probe/exit" 2>/dev/null; then
   exit 0
 fi
 "$(dirname "$0")/apt-install" qemu-user
-binfmt=/proc/sys/fs/binfmt_misc
 [[ -e $binfmt/register ]] || as_root mount -t binfmt_misc binfmt_misc "$binfmt"
-if [[ ! -e $binfmt/qemu-i386 ]]; then
-  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' |
-    as_root tee "$binfmt/register" >/dev/null
-fi
+printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' |
+  as_root tee "$binfmt/register" >/dev/null
 "$probe/exit"
 echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here"
