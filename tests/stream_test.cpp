@@ -141,6 +141,23 @@ TEST(Stream, FailedWritesAndFlushesAreIgnored) {
 }
 #endif  // __GLIBC__: other C libraries have no fopencookie() to record writes with
 
+// A call leaves the descriptor table as it found it (on Windows each call
+// duplicates descriptor 1 to ask its mode), so that a host that redraws
+// thousands of times keeps descriptors for itself.
+TEST(Stream, CallsLeaveNoDescriptorOpen) {
+  int lowest_free_before = -1;
+  int lowest_free_after = -1;
+  capture_stdout([&] {
+    lowest_free_before = dup(1);
+    close(lowest_free_before);
+    for (int i = 0; i < 100; ++i) print_progress_bar(1, 2);
+    lowest_free_after = dup(1);
+    close(lowest_free_after);
+  });
+  ASSERT_GE(lowest_free_before, 0);
+  EXPECT_EQ(lowest_free_after, lowest_free_before);
+}
+
 void draw_a_few_lines() {
   print_progress_bar(1, 2);
   print_progress_bar(10, 1);
