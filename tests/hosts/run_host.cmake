@@ -15,15 +15,8 @@ if(BUILD)
   execute_process(COMMAND ${env} ${BUILD} COMMAND_ECHO STDOUT COMMAND_ERROR_IS_FATAL ANY)
 endif()
 
-# Each stdout read back in hexadecimal, every byte as written.
 function(check how)
-  file(READ "${CMAKE_CURRENT_BINARY_DIR}/output" written HEX)
-  string(HEX "${expected}" expected_hex)
-  if(NOT written STREQUAL expected_hex)
-    string(REPLACE "\r" "\\r" text "${expected}")
-    message(FATAL_ERROR "to ${how} the host wrote, in hexadecimal,\n  ${written}\ninstead of\n  ${expected_hex}\n"
-                        "that is: \"${text}\"")
-  endif()
+  expect_written(output "to ${how} the host" "${expected}")
   message(STATUS "to ${how}: its text and the bars in order")
 endfunction()
 
