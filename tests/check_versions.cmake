@@ -3,7 +3,8 @@
 #   cmake -DSOURCE_DIR=<source tree> -P check_versions.cmake
 # debian/changelog's upstream version and CHANGELOG.md's first section name
 # the version of tavik.h; both call it unreleased (UNRELEASED, "(unreleased)")
-# or neither, and a released section's date is the man page's.
+# or neither, and a released section's date is the man page's. No earlier
+# entry of either is above it: a version never goes down.
 cmake_minimum_required(VERSION 3.21)
 # tavik.h read now, as the build reads it, not the version of the last configure.
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/version.cmake)
@@ -47,6 +48,21 @@ elseif(NOT (debian_distribution STREQUAL "UNRELEASED") AND (changelog_date STREQ
 elseif(NOT (changelog_date STREQUAL "unreleased") AND NOT (changelog_date STREQUAL man_date))
   string(APPEND problems "\n  CHANGELOG.md dates it ${changelog_date}, the man page ${man_date}")
 endif()
+# The upstream version of every entry but the first (checked above), as the
+# last group of `pattern` reads it: none may be above tavik.h's.
+function(check_earlier_entries file pattern)
+  file(STRINGS "${SOURCE_DIR}/${file}" entries REGEX "${pattern}")
+  list(POP_FRONT entries)
+  foreach(entry IN LISTS entries)
+    string(REGEX MATCH "${pattern}" entry "${entry}")
+    if(VERSION VERSION_LESS CMAKE_MATCH_${CMAKE_MATCH_COUNT})
+      string(APPEND problems "\n  ${file} has an earlier entry for ${CMAKE_MATCH_${CMAKE_MATCH_COUNT}}, above it")
+    endif()
+  endforeach()
+  set(problems "${problems}" PARENT_SCOPE)
+endfunction()
+check_earlier_entries(debian/changelog "^libtavik \\(([0-9]+:)?([^-)]+)")
+check_earlier_entries(CHANGELOG.md "^## ([^ ]+) \\(")
 if(problems)
   message(FATAL_ERROR "tavik.h says ${VERSION}, but:${problems}\ndocs/releasing.md says what a release changes.")
 endif()
