@@ -1,6 +1,6 @@
 # Shared part of the MinGW-w64 cross toolchains; include it after setting
-# TAVIK_MINGW_TRIPLET, CMAKE_SYSTEM_PROCESSOR, TAVIK_WINE_ARCH and, where the
-# architecture needs them, TAVIK_MINGW_ARCH_FLAGS.
+# TAVIK_MINGW_TRIPLET, CMAKE_SYSTEM_PROCESSOR and, where the architecture
+# needs them, TAVIK_MINGW_ARCH_FLAGS.
 set(CMAKE_SYSTEM_NAME Windows)
 
 # The posix thread model, because the tests use std::thread.
@@ -57,4 +57,4 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static ${tavik_link_flags}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${tavik_link_flags}")
 
 # Tests run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${TAVIK_WINE_ARCH})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

@@ -1,7 +1,7 @@
 # Checks that a host linked with libtavik's import library ahead of the C
 # run-time's imports the conversion functions from libtavik.dll, and that
 # they work there (crt_forwarders_host.c):
-#   cmake -DOBJDUMP=objdump -DPROGRAM=crt_forwarders_host.exe [-DEMULATOR=wine-run|win64] -P check_forwarders.cmake
+#   cmake -DOBJDUMP=objdump -DPROGRAM=crt_forwarders_host.exe [-DEMULATOR=wine-run] -P check_forwarders.cmake
 cmake_minimum_required(VERSION 3.21)
 include(${CMAKE_CURRENT_LIST_DIR}/pe_tables.cmake)
 

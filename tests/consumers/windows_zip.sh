@@ -17,9 +17,9 @@ if [[ ! $(basename "$zip") =~ ^libtavik-[0-9.]+-(x86|x64)-(msvcrt|ucrt)\.zip$ ]]
 fi
 crt=${BASH_REMATCH[2]}
 if [[ ${BASH_REMATCH[1]} == x86 ]]; then
-  toolchain=$source_dir/cmake/mingw-w64-i686.cmake wine_arch=win32
+  toolchain=$source_dir/cmake/mingw-w64-i686.cmake
 else
-  toolchain=$source_dir/cmake/mingw-w64-x86_64.cmake wine_arch=win64
+  toolchain=$source_dir/cmake/mingw-w64-x86_64.cmake
 fi
 
 (cd "$work" && cmake -E tar xf "$zip")
@@ -34,6 +34,6 @@ cmake --build "$work/build" >/dev/null
 cp "$package/bin/libtavik.dll" "$work/build/"
 
 cmake -DOUTPUT="$work/expected" -P "$source_dir/tests/expected_bars.cmake"
-"$source_dir/scripts/wine-run" "$wine_arch" "$work/build/progress.exe" >"$work/output"
+"$source_dir/scripts/wine-run" "$work/build/progress.exe" >"$work/output"
 cmp "$work/output" "$work/expected"
 echo "ok: a find_package host built against $(basename "$zip") drew the expected lines"
