@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""What each configure preset of CMakePresets.json needs before its configure.
+
+  .ci/presets.py list           each preset that CI runs: name, a tab, its displayName
+  .ci/presets.py needs NAME     three lines: its build folder, the Debian packages
+                                it needs, and the set-up commands to run first (one
+                                line, ' && ' between them; empty for none)
+  .ci/presets.py needs          the same for a configure with no preset (the README's)
+
+The needs follow from the preset's own fields, inheritance resolved, through the
+one table below: its toolchain file, its compilers and its cache variables. A
+preset with a toolchain file or a compiler the table does not know is refused
+by name (exit status 1), never run on whatever happens to be installed.
+"""
+import json
+import re
+import sys
+from pathlib import Path
+
+SOURCE_DIR = Path(__file__).resolve().parent.parent
+
+# Every build: CMake, make and GoogleTest's sources (cross builds compile them).
+EVERY_BUILD = ["cmake", "make", "googletest"]
+# Built for this machine: its installed GoogleTest.
+NATIVE = ["libgtest-dev"]
+# MinGW-w64 builds: the version resource check.
+MINGW = ["python3-pefile"]
+# Windows builds that run their programs: clang and lld-link for the MSVC
+# host, llvm-dlltool for tavik.lib (in the ZIP).
+WINDOWS_RUN = MINGW + ["clang", "lld", "llvm"]
+
+# Toolchain file: (packages, set-up); {VARIABLE} is the preset's cache variable.
+TOOLCHAINS = {
+    "cmake/linux-m32.cmake": (["g++", "g++-12-multilib"], "scripts/i386-binfmt.sh"),
+    "cmake/linux-cross.cmake": (["g++-{TAVIK_LINUX_TRIPLET}", "qemu-user"], ""),
+    "cmake/mingw-w64-x86_64.cmake": (["g++-mingw-w64-x86-64", "wine64"] + WINDOWS_RUN, ""),
+    # Emulated where the kernel runs no i386 code, so slow: minutes of room.
+    "cmake/mingw-w64-i686.cmake": (["g++-mingw-w64-i686"] + WINDOWS_RUN, "timeout 1800 scripts/wine32-setup.sh"),
+}
+# Compiler as a preset names it (a regular expression): its packages.
+COMPILERS = {
+    r"gcc|g\+\+|cc|c\+\+": ["g++"] + NATIVE,
+    r"clang|clang\+\+": ["clang"] + NATIVE,
+    r"i686-w64-mingw32-(gcc|g\+\+)(-posix)?|i686-w64-mingw32-windres": ["g++-mingw-w64-i686"] + MINGW,
+    r"x86_64-w64-mingw32-(gcc|g\+\+)(-posix)?|x86_64-w64-mingw32-windres": ["g++-mingw-w64-x86-64"] + MINGW,
+}
+# The Debian packages (and set-up) of the tests in other languages; koffi
+# comes from the npm registry.
+HOSTS = (["python3", "mono-mcs", "mono-runtime", "rustc", "golang-go", "fp-compiler", "nodejs", "npm"],
+         '[ -f "$(npm root -g)/koffi/package.json" ] || npm install -g koffi@2.12.4')
+
+
+def on(value):
+    return str(value).upper() not in ("", "0", "OFF", "FALSE", "NO", "N", "IGNORE", "NOTFOUND")
+
+
+def needs(preset):
+    """The packages and set-up commands of a resolved preset, or a SystemExit naming what is unknown."""
+    cache = preset.get("cacheVariables", {})
+    option = lambda name, default: on(cache.get(name, default))
+    packages, setup = list(EVERY_BUILD), []
+    toolchain = preset.get("toolchainFile", "").replace("${sourceDir}/", "")
+    if toolchain:
+        if toolchain not in TOOLCHAINS:
+            raise SystemExit(f"preset {preset['name']}: no row for the toolchain file {toolchain} in .ci/presets.py")
+        extra, command = TOOLCHAINS[toolchain]
+        packages += [package.format(**cache) for package in extra]
+        setup += [command] if command else []
+    compilers = {cache.get(name, "") for name in ("CMAKE_C_COMPILER", "CMAKE_CXX_COMPILER", "CMAKE_RC_COMPILER")}
+    if not toolchain:
+        compilers |= {cache.get("CMAKE_C_COMPILER", "gcc"), cache.get("CMAKE_CXX_COMPILER", "g++")}
+    for compiler in sorted(compilers - {""}):
+        rows = [extra for pattern, extra in COMPILERS.items() if re.fullmatch(pattern, compiler)]
+        if not rows:
+            raise SystemExit(f"preset {preset['name']}: no row for the compiler {compiler} in .ci/presets.py")
+        packages += rows[0]
+    native = not toolchain and "CMAKE_SYSTEM_NAME" not in cache
+    clang = "clang" in compilers
+    if option("TAVIK_VALGRIND", False):
+        packages.append("valgrind")
+    if option("TAVIK_COVERAGE", False):
+        packages.append("gcovr")
+    if option("TAVIK_SANITIZE", False) and clang:
+        packages.append("libclang-rt-14-dev")
+    if native and option("TAVIK_BUILD_BENCHMARKS", True):
+        packages.append("libbenchmark-dev")
+    if native and option("TAVIK_BUILD_TESTS", True) and option("TAVIK_TEST_HOSTS", True):
+        packages += HOSTS[0]
+        setup.append(HOSTS[1])
+    binary_dir = preset.get("binaryDir", "${sourceDir}/build").replace("${presetName}", preset["name"])
+    return binary_dir.replace("${sourceDir}", str(SOURCE_DIR)), sorted(set(packages)), setup
+
+
+def resolved(presets, name):
+    """The preset with what it inherits merged in, nearer presets first."""
+    preset = presets.get(name)
+    if preset is None:
+        raise SystemExit(f"no configure preset '{name}'; .ci/run --list names them")
+    parents = preset.get("inherits", [])
+    merged = {}
+    for parent in reversed([parents] if isinstance(parents, str) else parents):
+        merged.update({key: value for key, value in resolved(presets, parent).items() if key != "hidden"})
+    own = {key: value["value"] if isinstance(value, dict) else value
+           for key, value in preset.get("cacheVariables", {}).items()}
+    cache = {**merged.get("cacheVariables", {}), **own}
+    merged.update(preset)
+    merged["cacheVariables"] = cache
+    return merged
+
+
+def main(arguments):
+    presets = {preset["name"]: preset
+               for preset in json.loads((SOURCE_DIR / "CMakePresets.json").read_text())["configurePresets"]}
+    if arguments == ["list"]:
+        for name, preset in presets.items():
+            if not preset.get("hidden"):
+                print(f"{name}\t{resolved(presets, name).get('displayName', '')}")
+    elif arguments[:1] == ["needs"] and len(arguments) <= 2:
+        preset = resolved(presets, arguments[1]) if len(arguments) == 2 else {"name": "(no preset)"}
+        binary_dir, packages, setup = needs(preset)
+        print(binary_dir, " ".join(packages), " && ".join(setup), sep="\n")
+    else:
+        raise SystemExit(__doc__)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
