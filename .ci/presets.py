@@ -1,16 +1,13 @@
 #!/usr/bin/env python3
 """What each configure preset of CMakePresets.json needs before its configure.
 
-  .ci/presets.py list           each preset that CI runs: name, a tab, its displayName
-  .ci/presets.py needs NAME     three lines: its build folder, the Debian packages
-                                it needs, and the set-up commands to run first (one
-                                line, ' && ' between them; empty for none)
-  .ci/presets.py needs          the same for a configure with no preset (the README's)
+  .ci/presets.py list         each preset CI runs: its name, a tab, its displayName
+  .ci/presets.py needs [NAME] three lines: its build folder, its Debian packages and
+                              its set-up commands (no NAME: the README's configure)
 
-The needs follow from the preset's own fields, inheritance resolved, through the
-one table below: its toolchain file, its compilers and its cache variables. A
-preset with a toolchain file or a compiler the table does not know is refused
-by name (exit status 1), never run on whatever happens to be installed.
+The needs follow from the preset's own fields (toolchain file, compilers, cache
+variables; inheritance resolved) through the one table below; a preset with a
+toolchain file or a compiler the table lacks is refused by name.
 """
 import json
 import re
@@ -19,12 +16,10 @@ from pathlib import Path
 
 SOURCE_DIR = Path(__file__).resolve().parent.parent
 
-# Every build: CMake, make and GoogleTest's sources (cross builds compile them).
-EVERY_BUILD = ["cmake", "make", "googletest"]
-# Built for this machine: its installed GoogleTest.
-NATIVE = ["libgtest-dev"]
-# MinGW-w64 builds: the version resource check.
-MINGW = ["python3-pefile"]
+# Every build: CMake, make and GoogleTest's sources (cross builds compile them);
+# builds for this machine: its installed GoogleTest; MinGW-w64's: the version
+# resource check.
+EVERY_BUILD, NATIVE, MINGW = ["cmake", "make", "googletest"], ["libgtest-dev"], ["python3-pefile"]
 # Windows builds that run their programs: clang and lld-link for the MSVC
 # host, llvm-dlltool for tavik.lib (in the ZIP).
 WINDOWS_RUN = MINGW + ["clang", "lld", "llvm"]
@@ -44,10 +39,12 @@ COMPILERS = {
     r"i686-w64-mingw32-(gcc|g\+\+)(-posix)?|i686-w64-mingw32-windres": ["g++-mingw-w64-i686"] + MINGW,
     r"x86_64-w64-mingw32-(gcc|g\+\+)(-posix)?|x86_64-w64-mingw32-windres": ["g++-mingw-w64-x86-64"] + MINGW,
 }
-# The Debian packages (and set-up) of the tests in other languages; koffi
-# comes from the npm registry.
-HOSTS = (["python3", "mono-mcs", "mono-runtime", "rustc", "golang-go", "fp-compiler", "nodejs", "npm"],
-         '[ -f "$(npm root -g)/koffi/package.json" ] || npm install -g koffi@2.12.4')
+# The Debian packages (and set-up) of the tests in other languages: koffi from
+# the npm registry, and npm only where it is missing (NodeSource's nodejs,
+# which some machines have, conflicts with Debian's npm).
+HOSTS = (["python3", "mono-mcs", "mono-runtime", "rustc-web", "golang-go", "fp-compiler", "nodejs"],
+         "{ command -v npm >/dev/null || scripts/apt-install npm; } && "
+         '{ [ -f "$(npm root -g)/koffi/package.json" ] || npm install -g koffi@2.12.4; }')
 
 
 def on(value):
