@@ -1,4 +1,4 @@
-// A C# host, declared as docs/languages.md says.
+// The C# host of docs/languages.md, which shows all but this line.
 using System;
 using System.Runtime.InteropServices;
 

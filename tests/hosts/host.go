@@ -1,4 +1,4 @@
-// A Go host (cgo), declared as docs/languages.md says.
+// The Go host of docs/languages.md, which shows all but this line.
 package main
 
 // #cgo LDFLAGS: -ltavik

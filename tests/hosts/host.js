@@ -1,9 +1,8 @@
-// A Node.js host with koffi (npm), declared as docs/languages.md says:
-//   node host.js <library>
+// The Node.js host of docs/languages.md, which shows all but this line.
 const koffi = require('koffi');
 
 // cdecl, koffi's default; float is the C float.
-const tavik = koffi.load(process.argv[2]);
+const tavik = koffi.load(process.platform === 'win32' ? 'libtavik.dll' : 'libtavik.so.1');
 const print_progress_bar = tavik.func('void print_progress_bar(float start, float end)');
 
 // Node makes a pipe on stdout non-blocking, so that the C library's writes

@@ -1,4 +1,4 @@
-{ A Free Pascal host in Delphi mode, declared as docs/languages.md says. }
+{ The Free Pascal host of docs/languages.md, which shows all but this line. }
 program host;
 {$mode delphi}
 

@@ -1,10 +1,10 @@
-"""A Python host, declared as docs/languages.md says: python3 host.py <library>"""
+# The Python host of docs/languages.md, which shows all but this line.
 import ctypes
 import sys
 
 # CDLL: the C calling convention, also on 32-bit Windows, where WinDLL's
 # stdcall would leave 8 bytes on the stack at every call.
-tavik = ctypes.CDLL(sys.argv[1])
+tavik = ctypes.CDLL("libtavik.dll" if sys.platform == "win32" else "libtavik.so.1")
 tavik.print_progress_bar.argtypes = (ctypes.c_float, ctypes.c_float)
 tavik.print_progress_bar.restype = None
 

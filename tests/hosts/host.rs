@@ -1,9 +1,9 @@
-// A Rust host, declared as docs/languages.md says.
+// The Rust host of docs/languages.md, which shows all but this line.
 use std::io::Write;
 
 // extern "C" is cdecl on 32-bit Windows; f32 is the C float.
 #[link(name = "tavik")]
-extern "C" {
+unsafe extern "C" {
     fn print_progress_bar(start: f32, end: f32);
 }
 
