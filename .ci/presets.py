@@ -46,10 +46,8 @@ HOSTS = (["python3", "mono-mcs", "mono-runtime", "rustc-web", "golang-go", "fp-c
          "{ command -v npm >/dev/null || scripts/apt-install npm; } && "
          '{ [ -f "$(npm root -g)/koffi/package.json" ] || npm install -g koffi@2.12.4; }')
 
-
 def on(value):
     return str(value).upper() not in ("", "0", "OFF", "FALSE", "NO", "N", "IGNORE", "NOTFOUND")
-
 
 def needs(preset):
     """The packages and set-up commands of a resolved preset, or a SystemExit naming what is unknown."""
@@ -87,7 +85,6 @@ def needs(preset):
     binary_dir = preset.get("binaryDir", "${sourceDir}/build").replace("${presetName}", preset["name"])
     return binary_dir.replace("${sourceDir}", str(SOURCE_DIR)), sorted(set(packages)), setup
 
-
 def resolved(presets, name):
     """The preset with what it inherits merged in, nearer presets first."""
     preset = presets.get(name)
@@ -104,7 +101,6 @@ def resolved(presets, name):
     merged["cacheVariables"] = cache
     return merged
 
-
 def main(arguments):
     presets = {preset["name"]: preset
                for preset in json.loads((SOURCE_DIR / "CMakePresets.json").read_text())["configurePresets"]}
@@ -118,7 +114,6 @@ def main(arguments):
         print(binary_dir, " ".join(packages), " && ".join(setup), sep="\n")
     else:
         raise SystemExit(__doc__)
-
 
 if __name__ == "__main__":
     main(sys.argv[1:])
