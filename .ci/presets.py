@@ -42,7 +42,7 @@ COMPILERS = {
 # The Debian packages (and set-up) of the tests in other languages: koffi from
 # the npm registry, and npm only where it is missing (NodeSource's nodejs,
 # which some machines have, conflicts with Debian's npm).
-HOSTS = (["python3", "mono-mcs", "mono-runtime", "rustc-web", "golang-go", "fp-compiler", "nodejs"],
+HOSTS = (["python3", "mono-mcs", "mono-runtime", "cargo-web", "golang-go", "fp-compiler", "nodejs"],
          "{ command -v npm >/dev/null || scripts/apt-install npm; } && "
          '{ [ -f "$(npm root -g)/koffi/package.json" ] || npm install -g koffi@2.12.4; }')
 
