@@ -3,8 +3,8 @@
 # preloader (without it Wine cannot reserve the Windows address ranges under
 # emulation), run through qemu user-mode emulation when the kernel cannot
 # execute i386 code (scripts/i386-binfmt.sh), and a dedicated 32-bit Wine
-# prefix. In CI, or with TAVIK_WINE32_FROM_MAIN_SUITE=1, a stale security
-# index is worked around (scripts/apt-install --from-main-suite). Safe to run again:
+# prefix. With TAVIK_WINE32_FROM_MAIN_SUITE=1 (as .ci/run sets it), a stale
+# security index is worked around (scripts/apt-install --from-main-suite). Safe to run again:
 # it does only what is missing. Run it as the user who runs the tests, since
 # the prefix is made in that user's home; the steps that need root (apt-get,
 # binfmt_misc) go through sudo.
@@ -26,7 +26,7 @@ if ! "$scripts/apt-install" "${packages[@]}"; then
   # The amd64 libraries that Wine shares with its i386 half come from the
   # security suite, whose i386 index a mirror may serve stale for days; their
   # i386 twins are then only in the main suite, at an older version.
-  if [[ ${CI:-} == true || ${TAVIK_WINE32_FROM_MAIN_SUITE:-} == 1 ]]; then
+  if [[ ${TAVIK_WINE32_FROM_MAIN_SUITE:-} == 1 ]]; then
     echo "wine32-setup: installing from the main suite instead, downgrading what Wine shares with its i386 half"
     "$scripts/apt-install" --from-main-suite "${packages[@]}"
   else
