@@ -166,12 +166,4 @@ TEST(Layout, ClosingTextMatchesPrintfAtEveryDigitCount) {
   }
 }
 
-// Hosts compare TAVIK_VERSION with TAVIK_MAKE_VERSION: a later release must
-// always compare greater.
-TEST(Header, VersionComparisonsOrderReleases) {
-  EXPECT_GE(TAVIK_VERSION, TAVIK_MAKE_VERSION(1, 0, 0));
-  EXPECT_LT(TAVIK_MAKE_VERSION(1, 0, 0), TAVIK_MAKE_VERSION(1, 0, 1));
-  EXPECT_LT(TAVIK_MAKE_VERSION(1, 99, 99), TAVIK_MAKE_VERSION(2, 0, 0));
-}
-
 }  // namespace
