@@ -12,6 +12,7 @@ fi
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
 # A program that only exits: gcc's -m32 code generation alone builds it.
+# shellcheck disable=SC2016 # the $ are the assembler's
 printf 'void _start(void) { __asm__ volatile("movl $1, %%eax\\n xorl %%ebx, %%ebx\\n int $0x80"); }\n' >"$probe/exit.c"
 gcc -m32 -nostdlib -static -o "$probe/exit" "$probe/exit.c"
 if "$probe/exit" 2>/dev/null; then

@@ -334,9 +334,14 @@ TEST(FloatingPointDeathTest, UnmaskedTrapsNeverFireAndStayUnmasked) {
   if (probe == Unmasking::kUnsupported) {
     GTEST_SKIP() << "skipped: this floating-point unit (or its emulator) cannot unmask traps";
   }
-  constexpr int kTraps[] = {FE_DIVBYZERO, FE_INVALID, FE_OVERFLOW, FE_UNDERFLOW, FE_INEXACT,
+  constexpr int kTraps[] = {
+    FE_DIVBYZERO,
+    FE_INVALID,
+    FE_OVERFLOW,
+    FE_UNDERFLOW,
+    FE_INEXACT,
 #if defined(TAVIK_TEST_X86)
-                            kDenormalOperand
+    kDenormalOperand,
 #endif
   };
   constexpr int kTrapCount = sizeof kTraps / sizeof kTraps[0];
@@ -346,9 +351,12 @@ TEST(FloatingPointDeathTest, UnmaskedTrapsNeverFireAndStayUnmasked) {
     float end;
     std::string line;
   } cases[] = {
-      {1, 0, bar_line(0, 40, "-2147483648")},          {0, 0, bar_line(0, 40, "-2147483648")},
-      {1e38f, 1e-38f, bar_line(0, 40, "-2147483648")}, {signaling_nan, 1, bar_line(0, 40, "-2147483648")},
-      {1e-30f, 1e30f, bar_line(0, 40, "0")},           {1, 8, bar_line(5, 35, "12")},
+      {1, 0, bar_line(0, 40, "-2147483648")},
+      {0, 0, bar_line(0, 40, "-2147483648")},
+      {1e38f, 1e-38f, bar_line(0, 40, "-2147483648")},
+      {signaling_nan, 1, bar_line(0, 40, "-2147483648")},
+      {1e-30f, 1e30f, bar_line(0, 40, "0")},
+      {1, 8, bar_line(5, 35, "12")},
       {1e-40f, 1, bar_line(0, 40, "0")},  // a subnormal operand
   };
   // Asked before any trap is unmasked: the question is arithmetic.

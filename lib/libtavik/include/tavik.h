@@ -11,7 +11,9 @@
 #define TAVIK_VERSION_STRING \
   TAVIK_STRINGIFY(TAVIK_VERSION_MAJOR) "." TAVIK_STRINGIFY(TAVIK_VERSION_MINOR) "." TAVIK_STRINGIFY(TAVIK_VERSION_PATCH)
 /* For comparisons: TAVIK_VERSION >= TAVIK_MAKE_VERSION(1, 0, 0) */
+/* clang-format off */
 #define TAVIK_MAKE_VERSION(major, minor, patch) ((major) * 10000L + (minor) * 100L + (patch))
+/* clang-format on */
 #define TAVIK_VERSION TAVIK_MAKE_VERSION(TAVIK_VERSION_MAJOR, TAVIK_VERSION_MINOR, TAVIK_VERSION_PATCH)
 
 #if defined(_WIN32) || defined(__CYGWIN__)
