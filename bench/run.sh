@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the benchmark with repeated measurements, first for a single-threaded
-# host, then with two threads calling at once (a process of its own), and
-# redraws the plot from the single-threaded results.
+# host, then with two threads calling at once (a process of its own); the
+# results also go to JSON files in the build folder.
 #   bench/run.sh [build-dir]        (default: build)
 # Extra arguments after the build folder go to the benchmark, for example
+# the bench step's short run:
 #   bench/run.sh build --benchmark_min_time=0.01 --benchmark_repetitions=1
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +16,3 @@ bench=$build/bench/tavik_bench
 flags=(--benchmark_repetitions=9 --benchmark_report_aggregates_only=true "$@")
 "$bench" "${flags[@]}" --benchmark_out="$build/bench-single.json" --benchmark_out_format=json
 "$bench" --threaded "${flags[@]}" --benchmark_out="$build/bench-threaded.json" --benchmark_out_format=json
-if command -v gnuplot >/dev/null && command -v jq >/dev/null; then
-  bench/plot.sh "$build/bench-single.json" "$build/time-per-call.png"
-fi

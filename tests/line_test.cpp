@@ -6,10 +6,15 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "bar_layout.h"
 #include "capture.h"
 #include "tavik.h"
+
+// The version string that hosts print spells the version the build read from
+// tavik.h's three numbers.
+static_assert(std::string_view(TAVIK_VERSION_STRING) == TAVIK_BUILD_VERSION);
 
 namespace {
 
