@@ -41,10 +41,13 @@ if(WIN32)
   # docs/ beside the README, so that its links hold in the ZIP.
   install(FILES README.md CHANGELOG.md LICENSE DESTINATION . COMPONENT development)
   install(DIRECTORY docs/ DESTINATION docs COMPONENT development)
-  # One ZIP per architecture and C run-time, e.g. libtavik-1.1.0-x86-ucrt.zip.
+  # One ZIP per architecture and C run-time, e.g. libtavik-1.2.0-x86-ucrt.zip
+  # (tests/ tests it by this name; CPack's own variable is the source
+  # package's name once CPack is included).
   set(CPACK_GENERATOR ZIP)
   set(CPACK_STRIP_FILES ON)
-  set(CPACK_PACKAGE_FILE_NAME libtavik-${PROJECT_VERSION}-${tavik_windows_arch}-${tavik_windows_crt})
+  set(tavik_zip_name libtavik-${PROJECT_VERSION}-${tavik_windows_arch}-${tavik_windows_crt})
+  set(CPACK_PACKAGE_FILE_NAME ${tavik_zip_name})
   # A MinGW DLL's tavik.lib comes from llvm-dlltool (see lib/libtavik); cpack
   # refuses to pack a ZIP without it.
   set(tavik_lacks_msvc_import_library OFF)

@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
 """Reads the version resource of a built DLL and checks what Windows shows.
 
-    check_version_resource.py libtavik.dll 1.1.0 msvcrt|ucrt
+    check_version_resource.py libtavik.dll 1.2.0 "<file description, as the build sets it>"
 """
 import sys
 
 import pefile
 
 
-def main(dll, version, crt):
+def main(dll, version, description):
     pe = pefile.PE(dll, fast_load=True)
     pe.parse_data_directories([pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
     if not hasattr(pe, "VS_FIXEDFILEINFO"):
@@ -26,13 +26,12 @@ def main(dll, version, crt):
     for info in pe.FileInfo[0]:
         for table in getattr(info, "StringTable", []):
             strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
-    crt_name = {"msvcrt": "msvcrt.dll", "ucrt": "the Universal C Runtime"}[crt]
     expected = {
         "FileVersion": version,
         "ProductVersion": version,
         "ProductName": "libtavik",
         "OriginalFilename": "libtavik.dll",
-        "FileDescription": f"libtavik progress bar for programs using {crt_name}",
+        "FileDescription": description,
         "LegalCopyright": "Copyright (c) 2026 The libtavik authors. MIT License.",
     }
     for key, value in expected.items():

@@ -1,27 +1,23 @@
 #!/usr/bin/env bash
-# Unpacks a Windows ZIP of libtavik, checks that it holds both import
-# libraries, and uses it as a Windows user does: a CMake project finds it with
-# find_package, is cross-built with the ZIP's architecture and C run-time, and
-# runs under Wine beside the ZIP's DLL.
-#   tests/consumers/windows_zip.sh build-windows-x86/libtavik-1.1.0-x86-msvcrt.zip
+# Makes the ZIP of a Windows build (its package target), checks that it holds
+# both import libraries, and uses it as a Windows user does: a CMake project
+# finds it with find_package, is cross-built with the build's toolchain file
+# and C run-time, and runs under Wine beside the ZIP's DLL. The build's own
+# CTest test (windows_zip) passes what the configure knows:
+#   tests/consumers/windows_zip.sh <build folder> <ZIP file name> <toolchain file> <msvcrt|ucrt>
 set -euo pipefail
+if (($# != 4)); then
+  echo "usage: $0 <build folder> <ZIP file name> <toolchain file> <msvcrt|ucrt>" >&2
+  exit 2
+fi
+build=$1 zip=$1/$2 toolchain=$3 crt=$4
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-zip=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# libtavik-<version>-<x86|x64>-<msvcrt|ucrt>.zip
-if [[ ! $(basename "$zip") =~ ^libtavik-[0-9.]+-(x86|x64)-(msvcrt|ucrt)\.zip$ ]]; then
-  echo "not a libtavik Windows ZIP: $zip" >&2
-  exit 2
-fi
-crt=${BASH_REMATCH[2]}
-if [[ ${BASH_REMATCH[1]} == x86 ]]; then
-  toolchain=$source_dir/cmake/mingw-w64-i686.cmake
-else
-  toolchain=$source_dir/cmake/mingw-w64-x86_64.cmake
-fi
-
+rm -f "$zip"
+cmake --build "$build" --target package >/dev/null
+cmake -E tar tf "$zip"
 (cd "$work" && cmake -E tar xf "$zip")
 package=$work/$(basename "$zip" .zip)
 # Every ZIP promises both import libraries.
