@@ -1,6 +1,5 @@
 # Shared part of the MinGW-w64 cross toolchains; include it after setting
-# TAVIK_MINGW_TRIPLET, CMAKE_SYSTEM_PROCESSOR and, where the architecture
-# needs them, TAVIK_MINGW_ARCH_FLAGS.
+# TAVIK_MINGW_TRIPLET and CMAKE_SYSTEM_PROCESSOR.
 set(CMAKE_SYSTEM_NAME Windows)
 
 # The posix thread model, because the tests use std::thread.
@@ -38,8 +37,8 @@ elseif(NOT TAVIK_MINGW_CRT STREQUAL "msvcrt")
   message(FATAL_ERROR "TAVIK_MINGW_CRT must be msvcrt or ucrt, not '${TAVIK_MINGW_CRT}'")
 endif()
 
-set(CMAKE_C_FLAGS_INIT "${TAVIK_MINGW_ARCH_FLAGS} ${tavik_crt_flags}")
-set(CMAKE_CXX_FLAGS_INIT "${TAVIK_MINGW_ARCH_FLAGS} ${tavik_crt_flags}")
+set(CMAKE_C_FLAGS_INIT "${tavik_crt_flags}")
+set(CMAKE_CXX_FLAGS_INIT "${tavik_crt_flags}")
 
 # Appended, so that -DCMAKE_FIND_ROOT_PATH=<install prefix> finds an installed libtavik.
 list(APPEND CMAKE_FIND_ROOT_PATH /usr/${TAVIK_MINGW_TRIPLET})

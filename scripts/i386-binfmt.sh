@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Lets this machine run 32-bit x86 Linux programs (the m32 build's tests,
 # 32-bit Wine): where the kernel cannot execute i386 code itself, registers
-# qemu-i386 with binfmt_misc, through sudo when not root. Safe to run again.
+# qemu-i386 with binfmt_misc, as root (scripts/as-root). Safe to run again.
 set -euo pipefail
-as_root() { if ((EUID == 0)); then "$@"; else sudo "$@"; fi; }
+scripts=$(dirname "$0")
 binfmt=/proc/sys/fs/binfmt_misc
 if [[ -e $binfmt/qemu-i386 ]]; then
   echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"
@@ -19,9 +19,9 @@ if "$probe/exit" 2>/dev/null; then
   echo "i386-binfmt: this kernel runs 32-bit x86 code itself"
   exit 0
 fi
-"$(dirname "$0")/apt-install" qemu-user
-[[ -e $binfmt/register ]] || as_root mount -t binfmt_misc binfmt_misc "$binfmt"
+"$scripts/apt-install" qemu-user
+[[ -e $binfmt/register ]] || "$scripts/as-root" mount -t binfmt_misc binfmt_misc "$binfmt"
 printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' |
-  as_root tee "$binfmt/register" >/dev/null
+  "$scripts/as-root" tee "$binfmt/register" >/dev/null
 "$probe/exit"
 echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here"

@@ -7,11 +7,11 @@
 # security index is worked around (scripts/apt-install --from-main-suite). Safe to run again:
 # it does only what is missing. Run it as the user who runs the tests, since
 # the prefix is made in that user's home; the steps that need root (apt-get,
-# binfmt_misc) go through sudo.
+# binfmt_misc) go through scripts/as-root.
 set -euo pipefail
 
-prefix=${TAVIK_WINE32_PREFIX:-$HOME/.wine-tavik32}
-as_root() { if ((EUID == 0)); then "$@"; else sudo "$@"; fi; }
+scripts=$(dirname "$0")
+prefix=$("$scripts/wine-run" --prefix32)
 if [[ -n ${SUDO_USER:-} ]]; then
   echo "wine32-setup: run under sudo, so the prefix is root's ($prefix), not $SUDO_USER's;" \
     "run it without sudo to make it for $SUDO_USER" >&2
@@ -19,9 +19,8 @@ fi
 
 packages=(wine wine32:i386 wine32-preloader:i386 qemu-user)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
+  "$scripts/as-root" dpkg --add-architecture i386
 fi
-scripts=$(dirname "$0")
 if ! "$scripts/apt-install" "${packages[@]}"; then
   # The amd64 libraries that Wine shares with its i386 half come from the
   # security suite, whose i386 index a mirror may serve stale for days; their

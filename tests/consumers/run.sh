@@ -10,7 +10,7 @@
 #   5. the tree installed again into a second prefix, found through its
 #      pkg-config file there.
 #   tests/consumers/run.sh ../libtavik1_*.deb ../libtavik-dev_*.deb
-# Run from the source tree; needs root for dpkg. Works in a folder of its own.
+# dpkg runs as root (scripts/as-root). Works in a folder of its own.
 set -euo pipefail
 if (($# != 2)); then
   echo "usage: $0 libtavik1_<version>_<arch>.deb libtavik-dev_<version>_<arch>.deb" >&2
@@ -66,11 +66,12 @@ for deb in "${debs[@]}"; do
   dpkg-deb -I "$deb"
   dpkg-deb -c "$deb" | awk '{ $1 = $2 = $3 = $4 = $5 = ""; print "   " $0 }'
 done
-dpkg -i "${debs[@]}" >/dev/null
-trap 'dpkg -r libtavik-dev libtavik1 >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+as_root=$source_dir/scripts/as-root
+"$as_root" dpkg -i "${debs[@]}" >/dev/null
+trap '"$as_root" dpkg -r libtavik-dev libtavik1 >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 cc "$consumers/progress.c" -ltavik -o "$work/progress-deb"
 check_output "$work/progress-deb"
-dpkg -r libtavik-dev libtavik1 >/dev/null
+"$as_root" dpkg -r libtavik-dev libtavik1 >/dev/null
 
 echo "== 4. the static library"
 static=$work/static-prefix
