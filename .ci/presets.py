@@ -1,13 +1,11 @@
 #!/usr/bin/env python3
-"""What each configure preset of CMakePresets.json needs before its configure.
+"""What each configure preset of CMakePresets.json needs before its configure,
+from its own fields (inheritance resolved) through the one table below; a
+toolchain file or a compiler the table lacks is refused by name.
 
   .ci/presets.py list         each preset CI runs: its name, a tab, its displayName
-  .ci/presets.py needs [NAME] three lines: its build folder, its Debian packages and
-                              its set-up commands (no NAME: the README's configure)
-
-The needs follow from the preset's own fields (toolchain file, compilers, cache
-variables; inheritance resolved) through the one table below; a preset with a
-toolchain file or a compiler the table lacks is refused by name.
+  .ci/presets.py needs [NAME] its build folder, its Debian packages and its set-up
+                              commands, a line each (no NAME: the README's configure)
 """
 import json
 import re

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Runs the benchmark with repeated measurements, first for a single-threaded
-# host, then with two threads calling at once (a process of its own); the
-# results also go to JSON files in the build folder.
-#   bench/run.sh [build-dir]        (default: build)
-# Extra arguments after the build folder go to the benchmark, for example
-# the bench step's short run:
-#   bench/run.sh build --benchmark_min_time=0.01 --benchmark_repetitions=1
+# Runs the benchmark with repeated measurements, for a single-threaded host,
+# then with two threads calling at once (a process of its own); the results
+# also go to JSON files in the build folder. Further arguments go to the
+# benchmark, as the bench step's short run passes them:
+#   bench/run.sh [build-dir] [--benchmark_min_time=0.01 --benchmark_repetitions=1]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}

@@ -7,11 +7,9 @@ set(CMAKE_C_COMPILER ${TAVIK_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TAVIK_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${TAVIK_MINGW_TRIPLET}-windres)
 
-# The C run-time that the DLL and every program link. A DLL writes into its
-# host's stdout only when both use the same one, so each is a flavour:
-#   msvcrt  msvcrt.dll, MinGW-w64's default;
-#   ucrt    the Universal C Runtime (ucrtbase.dll and its api-ms-win-crt-* DLLs),
-#           as Visual Studio 2015 and later, clang-cl and MSYS2's UCRT64 use.
+# The C run-time that the DLL and every program link, a flavour each, as a DLL
+# writes into its host's stdout only when both use the same one: msvcrt, or
+# ucrt (the Universal C Runtime of Visual Studio 2015 on and MSYS2's UCRT64).
 set(tavik_crt_flags "")
 set(tavik_crt_link_flags "")
 set(TAVIK_MINGW_CRT msvcrt CACHE STRING "C run-time to link: msvcrt or ucrt")
@@ -48,9 +46,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # No link time in the PE header, so that two builds of one commit give the
-# same DLL. The programs (tests, example, timing host) link the compiler's own
-# run-time libraries statically, as the DLL itself does, so that they run with
-# only what every Windows has (KERNEL32 and the C run-time).
+# same DLL. The programs link the compiler's run-time statically, as the DLL
+# does, to run with what every Windows has (KERNEL32 and the C run-time).
 set(tavik_link_flags "-Wl,--no-insert-timestamp ${tavik_crt_link_flags}")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static ${tavik_link_flags}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${tavik_link_flags}")

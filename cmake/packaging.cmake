@@ -41,21 +41,18 @@ if(WIN32)
   # docs/ beside the README, so that its links hold in the ZIP.
   install(FILES README.md CHANGELOG.md LICENSE DESTINATION . COMPONENT development)
   install(DIRECTORY docs/ DESTINATION docs COMPONENT development)
-  # One ZIP per architecture and C run-time, e.g. libtavik-1.2.0-x86-ucrt.zip
-  # (tests/ tests it by this name; CPack's own variable is the source
-  # package's name once CPack is included).
+  # One ZIP per architecture and C run-time, e.g. libtavik-1.2.0-x86-ucrt.zip,
+  # by its name in tests/ (CPack's variable names the tarball after CPack).
   set(CPACK_GENERATOR ZIP)
   set(CPACK_STRIP_FILES ON)
   set(tavik_zip_name libtavik-${PROJECT_VERSION}-${tavik_windows_arch}-${tavik_windows_crt})
   set(CPACK_PACKAGE_FILE_NAME ${tavik_zip_name})
   # A MinGW DLL's tavik.lib comes from llvm-dlltool (see lib/libtavik); cpack
   # refuses to pack a ZIP without it.
+  get_target_property(tavik_msvc_import_library tavik TAVIK_MSVC_IMPORT_LIBRARY)
   set(tavik_lacks_msvc_import_library OFF)
-  if(MINGW AND tavik_type STREQUAL "SHARED_LIBRARY")
-    get_target_property(tavik_msvc_import_library tavik TAVIK_MSVC_IMPORT_LIBRARY)
-    if(NOT tavik_msvc_import_library)
-      set(tavik_lacks_msvc_import_library ON)
-    endif()
+  if(MINGW AND tavik_type STREQUAL "SHARED_LIBRARY" AND NOT tavik_msvc_import_library)
+    set(tavik_lacks_msvc_import_library ON)
   endif()
 endif()
 

@@ -5,10 +5,7 @@
 set -euo pipefail
 scripts=$(dirname "$0")
 binfmt=/proc/sys/fs/binfmt_misc
-if [[ -e $binfmt/qemu-i386 ]]; then
-  echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"
-  exit 0
-fi
+[[ ! -e $binfmt/qemu-i386 ]] || { echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"; exit 0; }
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
 # A program that only exits: gcc's -m32 code generation alone builds it.

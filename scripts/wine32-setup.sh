@@ -21,19 +21,18 @@ packages=(wine wine32:i386 wine32-preloader:i386 qemu-user)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "$scripts/as-root" dpkg --add-architecture i386
 fi
+# The amd64 libraries that Wine shares with its i386 half come from the
+# security suite, whose i386 index a mirror may serve stale for days; their
+# i386 twins are then only in the main suite, at an older version.
 if ! "$scripts/apt-install" "${packages[@]}"; then
-  # The amd64 libraries that Wine shares with its i386 half come from the
-  # security suite, whose i386 index a mirror may serve stale for days; their
-  # i386 twins are then only in the main suite, at an older version.
-  if [[ ${TAVIK_WINE32_FROM_MAIN_SUITE:-} == 1 ]]; then
-    echo "wine32-setup: installing from the main suite instead, downgrading what Wine shares with its i386 half"
-    "$scripts/apt-install" --from-main-suite "${packages[@]}"
-  else
+  [[ ${TAVIK_WINE32_FROM_MAIN_SUITE:-} == 1 ]] || {
     echo "wine32-setup: where the security suite's i386 index is stale, its amd64 libraries have no i386 twins" \
       "of their version. TAVIK_WINE32_FROM_MAIN_SUITE=1 installs from the main suite for this one apt-get command," \
       "downgrading those libraries (apt lists them) and so undoing their security updates until the next upgrade." >&2
     exit 1
-  fi
+  }
+  echo "wine32-setup: installing from the main suite instead, downgrading what Wine shares with its i386 half"
+  "$scripts/apt-install" --from-main-suite "${packages[@]}"
 fi
 "$scripts/i386-binfmt.sh"
 /usr/lib/wine/wine --version >/dev/null

@@ -9,19 +9,16 @@
 # would not be its host's.
 cmake_minimum_required(VERSION 3.21)
 
-function(read_listing out_var)
+# The last word of each line that `TOOL <options> LIBRARY` prints, without a
+# symbol version.
+function(listed_names out_var)
   execute_process(COMMAND "${TOOL}" ${ARGN} "${LIBRARY}" OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
   if(failed)
     message(FATAL_ERROR "${TOOL} could not read ${LIBRARY}")
   endif()
   string(REGEX MATCHALL "[^\n]+" lines "${listing}")
-  set(${out_var} "${lines}" PARENT_SCOPE)
-endfunction()
-
-# The last word of each line, without a symbol version.
-function(last_words out_var)
   set(words "")
-  foreach(line IN LISTS ARGN)
+  foreach(line IN LISTS lines)
     string(REGEX REPLACE ".*[ \t]([^ \t]+)$" "\\1" word "${line}")
     string(REGEX REPLACE "@.*" "" word "${word}")
     list(APPEND words "${word}")
@@ -71,8 +68,7 @@ if(LIBRARY MATCHES "\\.dll$")
   return()
 endif()
 
-read_listing(lines -D --defined-only)
-last_words(exports ${lines})
+listed_names(exports -D --defined-only)
 # clang's -fsanitize=function adds the type information of the library's
 # function types (_ZTIFvffE, its name _ZTSFvffE, ...), which it compares at
 # indirect calls.
@@ -93,15 +89,13 @@ set(allowed fputc fwrite fflush stdout putc_unlocked __overflow fwrite_unlocked 
 # float arithmetic: soft-float ARM's __aeabi_ functions for float division,
 # multiplication, comparison and conversion to int.
 set(compiler_helpers "^__aeabi_(f(add|sub|rsub|mul|div|cmp(eq|lt|le|ge|gt|un))|f2iz|i2f)$")
-read_listing(lines -D --undefined-only)
-last_words(imports ${lines})
+# Sanitizer and coverage builds add their run-time hooks; -fsanitize=function
+# also the C++ run-time's vtable of function type information.
+set(instrument_hooks "^(__(asan|ubsan|tsan|sanitizer|gcov)_|_ZTVN10__cxxabiv120__function_type_infoE$)")
+listed_names(imports -D --undefined-only)
 foreach(name IN LISTS imports)
-  # Sanitizer and coverage builds add their run-time hooks; -fsanitize=function
-  # also the C++ run-time's vtable of function type information.
-  if(name MATCHES "^__(asan|ubsan|tsan|sanitizer|gcov)_" OR name STREQUAL "_ZTVN10__cxxabiv120__function_type_infoE")
-    continue()
-  endif()
-  if(NOT name IN_LIST toolchain_refs AND NOT name IN_LIST allowed AND NOT name MATCHES "${compiler_helpers}")
+  if(NOT name IN_LIST toolchain_refs AND NOT name IN_LIST allowed AND NOT name MATCHES "${compiler_helpers}"
+     AND NOT name MATCHES "${instrument_hooks}")
     message(FATAL_ERROR "unexpected import ${name}; all imports: ${imports}")
   endif()
 endforeach()

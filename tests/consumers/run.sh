@@ -1,16 +1,10 @@
 #!/usr/bin/env bash
-# Builds and runs programs against installed copies of libtavik only, the way
-# its users do, and checks what they draw:
-#   1. a CMake project with find_package(tavik) and tavik::tavik;
-#   2. a C program built with pkg-config alone, as C89 and as C17;
-#   3. the Debian packages (built with dpkg-buildpackage, given as arguments)
-#      installed with dpkg, and a program built with `cc app.c -ltavik';
-#   4. the static library linked into a program, and into a shared object of
-#      the host's own (as plugins and language bindings link it);
-#   5. the tree installed again into a second prefix, found through its
-#      pkg-config file there.
+# Builds and runs programs against installed copies of libtavik only, as its
+# users do, and checks what they draw: 1. find_package(tavik); 2. pkg-config,
+# C89 and C17; 3. the Debian packages given (dpkg, as root: scripts/as-root)
+# and `cc app.c -ltavik'; 4. the static library in a program and in a shared
+# object of the host's own (as bindings link it); 5. a second prefix.
 #   tests/consumers/run.sh ../libtavik1_*.deb ../libtavik-dev_*.deb
-# dpkg runs as root (scripts/as-root). Works in a folder of its own.
 set -euo pipefail
 if (($# != 2)); then
   echo "usage: $0 libtavik1_<version>_<arch>.deb libtavik-dev_<version>_<arch>.deb" >&2

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Makes the ZIP of a Windows build (its package target), checks that it holds
-# both import libraries, and uses it as a Windows user does: a CMake project
-# finds it with find_package, is cross-built with the build's toolchain file
-# and C run-time, and runs under Wine beside the ZIP's DLL. The build's own
-# CTest test (windows_zip) passes what the configure knows:
+# Makes a Windows build's ZIP, checks that it holds both import libraries,
+# and uses it as a Windows user does: a find_package project, cross-built with
+# the build's toolchain file and C run-time, runs under Wine beside the ZIP's
+# DLL. The build's CTest test windows_zip passes what the configure knows:
 #   tests/consumers/windows_zip.sh <build folder> <ZIP file name> <toolchain file> <msvcrt|ucrt>
 set -euo pipefail
 if (($# != 4)); then
