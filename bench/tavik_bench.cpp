@@ -101,6 +101,17 @@ void register_cases(bool threaded) {
   }
 }
 
+// Whether a run stopped on an error: Google Benchmark 1.8 replaced the field
+// error_occurred (Debian 12's 1.7) with skipped (Debian 13's 1.9).
+template <typename Run>
+auto run_failed(const Run& run, int /*prefer this one*/) -> decltype(run.skipped != 0) {
+  return run.skipped != 0;
+}
+template <typename Run>
+bool run_failed(const Run& run, long /*else this one*/) {
+  return run.error_occurred;
+}
+
 // The console report, then a table of medians (or of single runs) and ratios.
 class SummaryReporter : public benchmark::ConsoleReporter {
  public:
@@ -110,7 +121,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
       const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-      if ((median || single) && !run.error_occurred) {
+      if ((median || single) && !run_failed(run, 0)) {
         nanoseconds_[run.run_name.function_name] = run.GetAdjustedRealTime() * to_ns(run.time_unit);
       }
     }
