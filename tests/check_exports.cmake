@@ -1,5 +1,6 @@
 # Checks what the built library exports and imports:
-#   cmake -DTOOL=nm|objdump -DLIBRARY=libtavik.so|libtavik.dll [-DCRT=msvcrt|ucrt] -P check_exports.cmake
+#   cmake -DNM=nm -DLIBRARY=libtavik.so -P check_exports.cmake
+#   cmake -DPYTHON=python3 -DLIBRARY=libtavik.dll -DCRT=msvcrt|ucrt -P check_exports.cmake
 # It must export print_progress_bar under exactly that name (no decoration,
 # no C++ standard library symbols); a shared object exports it alone, a DLL
 # also forwards the C run-time's conversion functions. A shared object may
@@ -9,12 +10,12 @@
 # would not be its host's.
 cmake_minimum_required(VERSION 3.21)
 
-# The last word of each line that `TOOL <options> LIBRARY` prints, without a
+# The last word of each line that `NM <options> LIBRARY` prints, without a
 # symbol version.
 function(listed_names out_var)
-  execute_process(COMMAND "${TOOL}" ${ARGN} "${LIBRARY}" OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
+  execute_process(COMMAND "${NM}" ${ARGN} "${LIBRARY}" OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
   if(failed)
-    message(FATAL_ERROR "${TOOL} could not read ${LIBRARY}")
+    message(FATAL_ERROR "${NM} could not read ${LIBRARY}")
   endif()
   string(REGEX MATCHALL "[^\n]+" lines "${listing}")
   set(words "")
@@ -28,7 +29,7 @@ endfunction()
 
 if(LIBRARY MATCHES "\\.dll$")
   include(${CMAKE_CURRENT_LIST_DIR}/pe_tables.cmake)
-  pe_tables("${TOOL}" "${LIBRARY}")
+  pe_tables("${PYTHON}" "${LIBRARY}")
   if(CRT STREQUAL "ucrt")
     set(crt_dlls "ucrtbase|api-ms-win-crt-[a-z0-9-]+")
     set(forwarded_to ucrtbase)
@@ -43,6 +44,7 @@ if(LIBRARY MATCHES "\\.dll$")
   set(expected_exports ${conversions} print_progress_bar)
   list(SORT expected_exports)
   list(SORT pe_exports)
+  list(SORT pe_forwarders)
   if(NOT pe_exports STREQUAL expected_exports)
     message(FATAL_ERROR "exports must be exactly ${expected_exports}, found: ${pe_exports}")
   endif()

@@ -1,11 +1,11 @@
 # Checks that a host linked with libtavik's import library ahead of the C
 # run-time's imports the conversion functions from libtavik.dll, and that
 # they work there (crt_forwarders_host.c):
-#   cmake -DOBJDUMP=objdump -DPROGRAM=crt_forwarders_host.exe [-DEMULATOR=wine-run] -P check_forwarders.cmake
+#   cmake -DPYTHON=python3 -DPROGRAM=crt_forwarders_host.exe [-DEMULATOR=wine-run] -P check_forwarders.cmake
 cmake_minimum_required(VERSION 3.21)
 include(${CMAKE_CURRENT_LIST_DIR}/pe_tables.cmake)
 
-pe_tables("${OBJDUMP}" "${PROGRAM}")
+pe_tables("${PYTHON}" "${PROGRAM}")
 foreach(name mbrlen mbrtowc)
   if(NOT name IN_LIST pe_imports_libtavik.dll)
     message(FATAL_ERROR "the host does not import ${name} from libtavik.dll; "
