@@ -69,9 +69,11 @@ std::string capture_stdout(Body&& body) {
   require(close(saved_stdout) == 0, "close of the saved descriptor");
 
   std::string bytes;
-  std::rewind(sink);
+  require(std::fseek(sink, 0, SEEK_SET) == 0, "seeking to the start of the scratch file");
   char chunk[65536];
-  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, sink)) != 0;) {
+  // Until a short read: at the end of the file, or on an error.
+  for (std::size_t got = sizeof chunk; got == sizeof chunk;) {
+    got = std::fread(chunk, 1, sizeof chunk, sink);
     bytes.append(chunk, got);
   }
   require(!std::ferror(sink), "reading the scratch file");

@@ -158,7 +158,7 @@ TEST(Layout, ClosingTextMatchesPrintfAtEveryDigitCount) {
   samples[count++] = std::numeric_limits<std::int32_t>::min();
   samples[count++] = std::numeric_limits<std::int32_t>::max();
   for (std::int64_t power = 1; power <= 1000000000; power *= 10) {
-    for (std::int64_t value : {power - 1, power, -power, -power + 1}) {
+    for (const std::int64_t value : {power - 1, power, -power, -power + 1}) {
       samples[count++] = static_cast<std::int32_t>(value);
     }
   }

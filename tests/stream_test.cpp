@@ -73,7 +73,7 @@ TEST(Stream, BufferedStdoutGetsOneFlushPerCallEndingTheLine) {
   for (const int buffering : {_IOFBF, _IOLBF}) {
     std::vector<std::string> writes;
     {
-      RecordingStdout out(buffering);
+      RecordingStdout out(buffering);  // NOLINT(misc-const-correctness): its stream writes to it
       print_progress_bar(1, 2);
       print_progress_bar(3, 2);
       writes = out.writes;
@@ -86,7 +86,7 @@ TEST(Stream, BufferedStdoutGetsOneFlushPerCallEndingTheLine) {
 TEST(Stream, UnbufferedStdoutGetsEveryPieceAsItsOwnWrite) {
   std::vector<std::string> writes;
   {
-    RecordingStdout out(_IONBF);
+    RecordingStdout out(_IONBF);  // NOLINT(misc-const-correctness): its stream writes to it
     print_progress_bar(1, 2);
     writes = out.writes;
   }
@@ -202,13 +202,13 @@ void point_stdout_at(int descriptor) {
   }
   fcntl(full[1], F_SETFL, 0);
   point_stdout_at(full[1]);
-  struct sigaction on_alarm {};
+  struct sigaction on_alarm = {};
   on_alarm.sa_handler = [](int) {};  // no SA_RESTART: the blocked write fails with EINTR
   sigaction(SIGALRM, &on_alarm, nullptr);
-  itimerval every_10ms{{0, 10000}, {0, 10000}};
+  const itimerval every_10ms{{0, 10000}, {0, 10000}};
   setitimer(ITIMER_REAL, &every_10ms, nullptr);
   draw_a_few_lines();
-  itimerval stop{};
+  const itimerval stop{};
   setitimer(ITIMER_REAL, &stop, nullptr);
 #endif
 

@@ -25,8 +25,8 @@ namespace {
 std::int32_t quiet_percentage(float start, float end) {
   // The volatile copies keep the compiler from moving the arithmetic out of
   // the quiet section: volatile accesses stay in order with the guard.
-  volatile float dividend = start;
-  volatile float divisor = end;
+  const volatile float dividend = start;
+  const volatile float divisor = end;
   volatile std::int32_t percentage;
   {
     const tavik::QuietFloatingPoint quiet;
