@@ -4,8 +4,10 @@ from its own fields (inheritance resolved) through the one table below; a
 toolchain file or a compiler the table lacks is refused by name.
 
   .ci/presets.py list         each preset CI runs: its name, a tab, its displayName
-  .ci/presets.py needs [NAME] its build folder, its Debian packages and its set-up
-                              commands, a line each (no NAME: the README's configure)
+  .ci/presets.py needs [NAME [VARIABLE=VALUE...]]
+                              its build folder, its Debian packages and its set-up
+                              commands, a line each (no NAME: the README's configure),
+                              with those cache variables set as -D would set them
 """
 import json
 import re
@@ -24,7 +26,9 @@ WINDOWS_RUN = MINGW + ["clang", "lld", "llvm"]
 
 # Toolchain file: (packages, set-up); {VARIABLE} is the preset's cache variable.
 TOOLCHAINS = {
-    "cmake/linux-m32.cmake": (["g++", "g++-12-multilib"], "scripts/i386-binfmt.sh"),
+    # The multilib of the default g++'s own version: g++-multilib conflicts
+    # with Debian's cross compilers.
+    "cmake/linux-m32.cmake": (["g++"], 'scripts/apt-install "g++-$(g++ -dumpversion)-multilib" && scripts/i386-binfmt.sh'),
     "cmake/linux-cross.cmake": (["g++-{TAVIK_LINUX_TRIPLET}", "qemu-user"], ""),
     "cmake/mingw-w64-x86_64.cmake": (["g++-mingw-w64-x86-64", "wine64"] + WINDOWS_RUN, ""),
     # Emulated where the kernel runs no i386 code, so slow: minutes of room.
@@ -74,7 +78,7 @@ def needs(preset):
     if option("TAVIK_COVERAGE", False):
         packages.append("gcovr")
     if option("TAVIK_SANITIZE", False) and clang:
-        packages.append("libclang-rt-14-dev")
+        packages.append("libclang-rt-dev")
     if native and option("TAVIK_BUILD_BENCHMARKS", True):
         packages.append("libbenchmark-dev")
     # The configure refuses TAVIK_TEST_HOSTS where the hosts cannot run.
@@ -107,8 +111,9 @@ def main(arguments):
         for name, preset in presets.items():
             if not preset.get("hidden"):
                 print(f"{name}\t{resolved(presets, name).get('displayName', '')}")
-    elif arguments[:1] == ["needs"] and len(arguments) <= 2:
-        preset = resolved(presets, arguments[1]) if len(arguments) == 2 else {"name": "(no preset)"}
+    elif arguments[:1] == ["needs"] and all("=" in argument for argument in arguments[2:]):
+        preset = resolved(presets, arguments[1]) if len(arguments) >= 2 else {"name": "(no preset)"}
+        preset.setdefault("cacheVariables", {}).update(argument.split("=", 1) for argument in arguments[2:])
         binary_dir, packages, setup = needs(preset)
         print(binary_dir, " ".join(packages), " && ".join(setup), sep="\n")
     else:

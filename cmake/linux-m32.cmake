@@ -1,5 +1,5 @@
 # 32-bit x86 Linux on an x86-64 machine: the native gcc with -m32 (Debian:
-# g++-12-multilib). The suite runs natively, or through qemu-i386 where the
+# g++-<its version>-multilib). The suite runs natively, or through qemu-i386 where the
 # kernel runs no 32-bit code (scripts/i386-binfmt.sh registers it).
 # -m32 is part of the compiler command, so that every check CMake makes,
 # the pointer size among them, sees it whatever CFLAGS the builder sets.
