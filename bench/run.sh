@@ -3,7 +3,7 @@
 # then with two threads calling at once (a process of its own); the results
 # also go to JSON files in the build folder. Further arguments go to the
 # benchmark, as the bench step's short run passes them:
-#   bench/run.sh [build-dir] [--benchmark_min_time=0.01 --benchmark_repetitions=1]
+#   bench/run.sh [build-dir] [--benchmark_repetitions=1]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
