@@ -4,6 +4,7 @@ from its own fields (inheritance resolved) through the one table below; a
 toolchain file or a compiler the table lacks is refused by name.
 
   .ci/presets.py list         each preset CI runs: its name, a tab, its displayName
+  .ci/presets.py native       those that build for this machine, a name a line
   .ci/presets.py needs [NAME [VARIABLE=VALUE...]]
                               its build folder, its Debian packages and its set-up
                               commands, a line each (no NAME: the README's configure),
@@ -51,6 +52,9 @@ HOSTS = (["python3", "mono-mcs", "mono-runtime", "cargo-web", "golang-go", "fp-c
 def on(value):
     return str(value).upper() not in ("", "0", "OFF", "FALSE", "NO", "N", "IGNORE", "NOTFOUND")
 
+def native(preset):
+    return "toolchainFile" not in preset and "CMAKE_SYSTEM_NAME" not in preset.get("cacheVariables", {})
+
 def needs(preset):
     """The packages and set-up commands of a resolved preset, or a SystemExit naming what is unknown."""
     cache = preset.get("cacheVariables", {})
@@ -71,7 +75,6 @@ def needs(preset):
         if not rows:
             raise SystemExit(f"preset {preset['name']}: no row for the compiler {compiler} in .ci/presets.py")
         packages += rows[0]
-    native = not toolchain and "CMAKE_SYSTEM_NAME" not in cache
     clang = "clang" in compilers
     if option("TAVIK_VALGRIND", False):
         packages.append("valgrind")
@@ -79,7 +82,7 @@ def needs(preset):
         packages.append("gcovr")
     if option("TAVIK_SANITIZE", False) and clang:
         packages.append("libclang-rt-dev")
-    if native and option("TAVIK_BUILD_BENCHMARKS", True):
+    if native(preset) and option("TAVIK_BUILD_BENCHMARKS", True):
         packages.append("libbenchmark-dev")
     # The configure refuses TAVIK_TEST_HOSTS where the hosts cannot run.
     if option("TAVIK_BUILD_TESTS", True) and option("TAVIK_TEST_HOSTS", True):
@@ -107,10 +110,12 @@ def resolved(presets, name):
 def main(arguments):
     presets = {preset["name"]: preset
                for preset in json.loads((SOURCE_DIR / "CMakePresets.json").read_text())["configurePresets"]}
+    shown = [resolved(presets, name) for name, preset in presets.items() if not preset.get("hidden")]
     if arguments == ["list"]:
-        for name, preset in presets.items():
-            if not preset.get("hidden"):
-                print(f"{name}\t{resolved(presets, name).get('displayName', '')}")
+        for preset in shown:
+            print(f"{preset['name']}\t{preset.get('displayName', '')}")
+    elif arguments == ["native"]:
+        print("\n".join(preset["name"] for preset in shown if native(preset)))
     elif arguments[:1] == ["needs"] and all("=" in argument for argument in arguments[2:]):
         preset = resolved(presets, arguments[1]) if len(arguments) >= 2 else {"name": "(no preset)"}
         preset.setdefault("cacheVariables", {}).update(argument.split("=", 1) for argument in arguments[2:])

@@ -5,7 +5,12 @@
 set -euo pipefail
 scripts=$(dirname "$0")
 binfmt=/proc/sys/fs/binfmt_misc
-[[ ! -e $binfmt/qemu-i386 ]] || { echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"; exit 0; }
+if [[ -e $binfmt/qemu-i386 ]]; then
+  # The kernel looks its interpreter up where a program runs: in a fresh root too.
+  "$scripts/apt-install" qemu-user
+  echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"
+  exit 0
+fi
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
 # A program that only exits: gcc's -m32 code generation alone builds it.
@@ -21,4 +26,4 @@ fi
 printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' |
   "$scripts/as-root" tee "$binfmt/register" >/dev/null
 "$probe/exit"
-echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here"
+echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here: registered with binfmt_misc, for the whole machine"
