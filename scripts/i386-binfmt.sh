@@ -5,12 +5,9 @@
 set -euo pipefail
 scripts=$(dirname "$0")
 binfmt=/proc/sys/fs/binfmt_misc
-if [[ -e $binfmt/qemu-i386 ]]; then
-  # The kernel looks its interpreter up where a program runs: in a fresh root too.
-  "$scripts/apt-install" qemu-user
-  echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"
-  exit 0
-fi
+# Registered before: the kernel looks qemu-i386 up where a program runs, a fresh root too.
+[[ ! -e $binfmt/qemu-i386 ]] ||
+  { "$scripts/apt-install" qemu-user; echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"; exit 0; }
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
 # A program that only exits: gcc's -m32 code generation alone builds it.
