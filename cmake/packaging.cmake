@@ -1,46 +1,56 @@
 # What `cmake --install` puts beside the library (see lib/libtavik for the
-# library and its header): the CMake package, the pkg-config file and the man
-# page; on Windows also the README, docs/, CHANGELOG and LICENSE, and a ZIP of
-# it all that CPack makes; and the release's source tarball. (The Debian
-# packages are built from debian/.)
+# library and its header), with TAVIK_INSTALL: the CMake package, the
+# pkg-config file and the man page; on Windows also the README, docs/,
+# CHANGELOG and LICENSE. For the top-level project alone, CPack: a ZIP of it
+# all on Windows, and the release's source tarball. (The Debian packages are
+# built from debian/.)
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(tavik_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/tavik)
-install(EXPORT tavikTargets NAMESPACE tavik:: DESTINATION ${tavik_cmake_dir} COMPONENT development)
-configure_package_config_file(cmake/tavikConfig.cmake.in ${PROJECT_BINARY_DIR}/tavikConfig.cmake
-  INSTALL_DESTINATION ${tavik_cmake_dir})
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/tavikConfigVersion.cmake COMPATIBILITY SameMajorVersion)
-install(FILES ${PROJECT_BINARY_DIR}/tavikConfig.cmake ${PROJECT_BINARY_DIR}/tavikConfigVersion.cmake
-  DESTINATION ${tavik_cmake_dir} COMPONENT development)
-
-# pkg-config paths relative to the file's own folder where they can be, so
-# that the file is right wherever --prefix puts the tree.
-file(RELATIVE_PATH tavik_pc_to_prefix "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig" "${CMAKE_INSTALL_PREFIX}")
-string(REGEX REPLACE "/$" "" tavik_pc_to_prefix "${tavik_pc_to_prefix}")
-set(tavik_pc_prefix "\${pcfiledir}/${tavik_pc_to_prefix}")
-foreach(kind libdir includedir)
-  string(TOUPPER "${kind}" upper)
-  if(IS_ABSOLUTE "${CMAKE_INSTALL_${upper}}")
-    set(tavik_pc_${kind} "${CMAKE_INSTALL_${upper}}")
-  else()
-    set(tavik_pc_${kind} "\${prefix}/${CMAKE_INSTALL_${upper}}")
-  endif()
-endforeach()
-set(tavik_pc_cflags "")
-if(tavik_type STREQUAL "STATIC_LIBRARY")
-  set(tavik_pc_cflags " -DTAVIK_STATIC")
-endif()
-configure_file(cmake/tavik.pc.in ${PROJECT_BINARY_DIR}/tavik.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/tavik.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
-
+# The suite reads the man page from the build folder.
 configure_file(man/print_progress_bar.3.in ${PROJECT_BINARY_DIR}/print_progress_bar.3 @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/print_progress_bar.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
+if(TAVIK_INSTALL)
+  set(tavik_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/tavik)
+  install(EXPORT tavikTargets NAMESPACE tavik:: DESTINATION ${tavik_cmake_dir} COMPONENT development)
+  configure_package_config_file(cmake/tavikConfig.cmake.in ${PROJECT_BINARY_DIR}/tavikConfig.cmake
+    INSTALL_DESTINATION ${tavik_cmake_dir})
+  write_basic_package_version_file(${PROJECT_BINARY_DIR}/tavikConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+  install(FILES ${PROJECT_BINARY_DIR}/tavikConfig.cmake ${PROJECT_BINARY_DIR}/tavikConfigVersion.cmake
+    DESTINATION ${tavik_cmake_dir} COMPONENT development)
+
+  # pkg-config paths relative to the file's own folder where they can be, so
+  # that the file is right wherever --prefix puts the tree.
+  file(RELATIVE_PATH tavik_pc_to_prefix "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig" "${CMAKE_INSTALL_PREFIX}")
+  string(REGEX REPLACE "/$" "" tavik_pc_to_prefix "${tavik_pc_to_prefix}")
+  set(tavik_pc_prefix "\${pcfiledir}/${tavik_pc_to_prefix}")
+  foreach(kind libdir includedir)
+    string(TOUPPER "${kind}" upper)
+    if(IS_ABSOLUTE "${CMAKE_INSTALL_${upper}}")
+      set(tavik_pc_${kind} "${CMAKE_INSTALL_${upper}}")
+    else()
+      set(tavik_pc_${kind} "\${prefix}/${CMAKE_INSTALL_${upper}}")
+    endif()
+  endforeach()
+  set(tavik_pc_cflags "")
+  if(tavik_type STREQUAL "STATIC_LIBRARY")
+    set(tavik_pc_cflags " -DTAVIK_STATIC")
+  endif()
+  configure_file(cmake/tavik.pc.in ${PROJECT_BINARY_DIR}/tavik.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/tavik.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
+
+  install(FILES ${PROJECT_BINARY_DIR}/print_progress_bar.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
+  if(WIN32)
+    # docs/ beside the README, so that its links hold in the ZIP.
+    install(FILES README.md CHANGELOG.md LICENSE DESTINATION . COMPONENT development)
+    install(DIRECTORY docs/ DESTINATION docs COMPONENT development)
+  endif()
+endif()
+
+if(NOT PROJECT_IS_TOP_LEVEL)
+  return()
+endif()
 
 if(WIN32)
-  # docs/ beside the README, so that its links hold in the ZIP.
-  install(FILES README.md CHANGELOG.md LICENSE DESTINATION . COMPONENT development)
-  install(DIRECTORY docs/ DESTINATION docs COMPONENT development)
   # One ZIP per architecture and C run-time, e.g. libtavik-1.2.0-x86-ucrt.zip,
   # by its name in tests/ (CPack's variable names the tarball after CPack).
   set(CPACK_GENERATOR ZIP)

@@ -92,4 +92,29 @@ echo "pkg-config: $flags"
 # shellcheck disable=SC2086
 gcc -std=c89 -pedantic -Wall -Werror "$consumers/progress.c" $flags -o "$work/progress-moved"
 LD_LIBRARY_PATH=$(dirname "$(find "$moved" -name libtavik.so)") check_output "$work/progress-moved"
-echo "all five consumer checks passed"
+
+echo "== 6. embedded in a parent with a library of its own and CPack: add_subdirectory, FetchContent"
+git clone -q "$source_dir" "$work/clone"
+for way in add_subdirectory FetchContent; do
+  for install in OFF ON; do
+    parent=$work/parent-$way-$install
+    cmake -S "$consumers/cmake" -B "$parent" -DTAVIK_EMBED=$way -DTAVIK_SOURCE="$work/clone" \
+      -DTAVIK_INSTALL=$install -DCMAKE_INSTALL_PREFIX="$parent/prefix" >/dev/null
+    cmake --build "$parent" -j "$jobs" >/dev/null
+    check_output "$parent/progress"
+    cmake --install "$parent" >/dev/null
+    installed=$(cd "$parent/prefix" && find . -type f | sort | paste -sd ' ')
+    echo "$way, TAVIK_INSTALL=$install: installs $installed"
+    problems=$(
+      grep '^BUILD_SHARED_LIBS:\|^CMAKE_BUILD_TYPE:.*=.' "$parent/CMakeCache.txt" || true
+      grep -q '^set(CPACK_PACKAGE_NAME "app")$' "$parent/CPackConfig.cmake" || echo "CPack does not package app"
+      [[ -f $parent/libapp_core.a && -n $(find "$parent" -name libtavik.a) && -z $(find "$parent" -name 'libtavik.so*') ]] ||
+        echo "the parent's library or libtavik is not static"
+      [[ $installed == *include/tavik.h* ]] || [[ $install == OFF ]] || echo "TAVIK_INSTALL=ON installed no tavik.h"
+      [[ $installed != *tavik* ]] || [[ $install == ON ]] || echo "installed libtavik's files"
+    )
+    [[ -z $problems ]] || { echo "$way, TAVIK_INSTALL=$install: $problems" >&2; exit 1; }
+    echo "ok: $way, TAVIK_INSTALL=$install: nothing of the parent's build changed"
+  done
+done
+echo "all six consumer checks passed"

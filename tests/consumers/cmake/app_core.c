@@ -1,0 +1,1 @@
+int app_core(void) { return 0; }
