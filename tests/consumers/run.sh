@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs programs against installed copies of libtavik only, as its
-# users do, and checks what they draw: 1. find_package(tavik); 2. pkg-config,
-# C89 and C17; 3. the Debian packages given (dpkg, as root: scripts/as-root)
-# and `cc app.c -ltavik'; 4. the static library in a program and in a shared
-# object of the host's own (as bindings link it); 5. a second prefix.
+# Builds and runs programs against libtavik as its users take it, and checks
+# what they draw: 1. find_package(tavik); 2. pkg-config, C89 and C17; 3. the
+# Debian packages given (dpkg, as root: scripts/as-root) and `cc app.c
+# -ltavik'; 4. the static library in a program and in a shared object of the
+# host's own (as bindings link it); 5. a second prefix; 6. a clone embedded.
 #   tests/consumers/run.sh ../libtavik1_*.deb ../libtavik-dev_*.deb
 set -euo pipefail
 if (($# != 2)); then
@@ -95,26 +95,21 @@ LD_LIBRARY_PATH=$(dirname "$(find "$moved" -name libtavik.so)") check_output "$w
 
 echo "== 6. embedded in a parent with a library of its own and CPack: add_subdirectory, FetchContent"
 git clone -q "$source_dir" "$work/clone"
-for way in add_subdirectory FetchContent; do
-  for install in OFF ON; do
-    parent=$work/parent-$way-$install
-    cmake -S "$consumers/cmake" -B "$parent" -DTAVIK_EMBED=$way -DTAVIK_SOURCE="$work/clone" \
-      -DTAVIK_INSTALL=$install -DCMAKE_INSTALL_PREFIX="$parent/prefix" >/dev/null
-    cmake --build "$parent" -j "$jobs" >/dev/null
-    check_output "$parent/progress"
-    cmake --install "$parent" >/dev/null
-    installed=$(cd "$parent/prefix" && find . -type f | sort | paste -sd ' ')
-    echo "$way, TAVIK_INSTALL=$install: installs $installed"
-    problems=$(
-      grep '^BUILD_SHARED_LIBS:\|^CMAKE_BUILD_TYPE:.*=.' "$parent/CMakeCache.txt" || true
-      grep -q '^set(CPACK_PACKAGE_NAME "app")$' "$parent/CPackConfig.cmake" || echo "CPack does not package app"
-      [[ -f $parent/libapp_core.a && -n $(find "$parent" -name libtavik.a) && -z $(find "$parent" -name 'libtavik.so*') ]] ||
-        echo "the parent's library or libtavik is not static"
-      [[ $installed == *include/tavik.h* ]] || [[ $install == OFF ]] || echo "TAVIK_INSTALL=ON installed no tavik.h"
-      [[ $installed != *tavik* ]] || [[ $install == ON ]] || echo "installed libtavik's files"
-    )
-    [[ -z $problems ]] || { echo "$way, TAVIK_INSTALL=$install: $problems" >&2; exit 1; }
-    echo "ok: $way, TAVIK_INSTALL=$install: nothing of the parent's build changed"
-  done
+for parent in {add_subdirectory,FetchContent}-{OFF,ON}; do
+  build=$work/parent-$parent
+  cmake -S "$consumers/cmake" -B "$build" -DTAVIK_EMBED="${parent%-*}" -DTAVIK_SOURCE="$work/clone" \
+    -DTAVIK_INSTALL="${parent#*-}" -DCMAKE_INSTALL_PREFIX="$build/prefix" >/dev/null
+  cmake --build "$build" -j "$jobs" >/dev/null && cmake --install "$build" >/dev/null
+  check_output "$build/progress"
+  installed=$(cd "$build/prefix" && find . -type f | sort | paste -sd ' ')
+  echo "$parent: installs $installed"
+  problems=$(grep '^BUILD_SHARED_LIBS:\|^CMAKE_BUILD_TYPE:.*=.' "$build/CMakeCache.txt" || true
+    grep -q '^set(CPACK_PACKAGE_NAME "app")$' "$build/CPackConfig.cmake" || echo "CPack does not package app"
+    [[ -f $build/libapp_core.a && -n $(find "$build" -name libtavik.a) && -z $(find "$build" -name 'libtavik.so*') ]] ||
+      echo "the parent's library or libtavik is not static"
+    [[ $parent == *-ON && $installed == *include/tavik.h* || $parent == *-OFF && $installed != *tavik* ]] ||
+      echo "TAVIK_INSTALL=${parent#*-}, yet it installed: $installed")
+  [[ -z $problems ]] || { echo "$parent: $problems" >&2; exit 1; }
+  echo "ok: $parent: nothing of the parent's build changed"
 done
 echo "all six consumer checks passed"
