@@ -5,10 +5,8 @@ toolchain file or a compiler the table lacks is refused by name.
 
   .ci/presets.py list         each preset CI runs: its name, a tab, its displayName
   .ci/presets.py native       those that build for this machine, a name a line
-  .ci/presets.py needs [NAME [VARIABLE=VALUE...]]
-                              its build folder, its Debian packages and its set-up
-                              commands, a line each (no NAME: the README's configure),
-                              with those cache variables set as -D would set them
+  .ci/presets.py needs [NAME [VAR=VALUE...]]   its build folder, Debian packages and set-up
+                              commands, a line each (no NAME: the README's configure), -D VARs set
 """
 import json
 import re

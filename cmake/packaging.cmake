@@ -1,9 +1,7 @@
-# What `cmake --install` puts beside the library (see lib/libtavik for the
-# library and its header), with TAVIK_INSTALL: the CMake package, the
-# pkg-config file and the man page; on Windows also the README, docs/,
-# CHANGELOG and LICENSE. For the top-level project alone, CPack: a ZIP of it
-# all on Windows, and the release's source tarball. (The Debian packages are
-# built from debian/.)
+# With TAVIK_INSTALL, what `cmake --install` puts beside the library and header
+# (lib/libtavik): the CMake and pkg-config packages, the man page, and on Windows
+# the README, docs/, CHANGELOG and LICENSE. For the top level alone, CPack: a ZIP
+# on Windows, and the release's source tarball (the .debs come from debian/).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
