@@ -5,6 +5,7 @@ toolchain file or a compiler the table lacks is refused by name.
 
   .ci/presets.py list         each preset CI runs: its name, a tab, its displayName
   .ci/presets.py native       those that build for this machine, a name a line
+  .ci/presets.py release      those whose ZIPs the release takes: every MinGW-w64 toolchain preset, which tests its ZIP
   .ci/presets.py needs [NAME [VAR=VALUE...]]   its build folder, Debian packages and set-up
                               commands, a line each (no NAME: the README's configure), -D VARs set
 """
@@ -40,12 +41,15 @@ COMPILERS = {
     r"i686-w64-mingw32-(gcc|g\+\+)(-posix)?|i686-w64-mingw32-windres": ["g++-mingw-w64-i686"] + MINGW,
     r"x86_64-w64-mingw32-(gcc|g\+\+)(-posix)?|x86_64-w64-mingw32-windres": ["g++-mingw-w64-x86-64"] + MINGW,
 }
-# The Debian packages (and set-up) of the tests in other languages: koffi from
-# the npm registry, and npm only where it is missing (NodeSource's nodejs,
-# which some machines have, conflicts with Debian's npm).
-HOSTS = (["python3", "mono-mcs", "mono-runtime", "cargo-web", "golang-go", "fp-compiler", "nodejs"],
-         "{ command -v npm >/dev/null || scripts/apt-install npm; } && "
-         '{ [ -f "$(npm root -g)/koffi/package.json" ] || npm install -g koffi@2.12.4; }')
+# The Debian packages (and set-up) of the tests in other languages, for Linux
+# and for Windows: koffi from the npm registry, and npm only where it is
+# missing (NodeSource's nodejs, which some machines have, conflicts with Debian's npm).
+HOSTS = {
+    "linux": (["python3", "mono-mcs", "mono-runtime", "cargo-web", "golang-go", "fp-compiler", "nodejs"],
+              "{ command -v npm >/dev/null || scripts/apt-install npm; } && "
+              '{ [ -f "$(npm root -g)/koffi/package.json" ] || npm install -g koffi@2.12.4; }'),
+    "windows": (["golang-go"], ""),
+}
 
 def on(value):
     return str(value).upper() not in ("", "0", "OFF", "FALSE", "NO", "N", "IGNORE", "NOTFOUND")
@@ -84,8 +88,10 @@ def needs(preset):
         packages.append("libbenchmark-dev")
     # The configure refuses TAVIK_TEST_HOSTS where the hosts cannot run.
     if option("TAVIK_BUILD_TESTS", True) and option("TAVIK_TEST_HOSTS", True):
-        packages += HOSTS[0]
-        setup.append(HOSTS[1])
+        windows = toolchain.startswith("cmake/mingw-w64") or cache.get("CMAKE_SYSTEM_NAME") == "Windows"
+        extra, command = HOSTS["windows" if windows else "linux"]
+        packages += extra
+        setup += [command] if command else []
     binary_dir = preset.get("binaryDir", "${sourceDir}/build").replace("${presetName}", preset["name"])
     return binary_dir.replace("${sourceDir}", str(SOURCE_DIR)), sorted(set(packages)), setup
 
@@ -114,6 +120,8 @@ def main(arguments):
             print(f"{preset['name']}\t{preset.get('displayName', '')}")
     elif arguments == ["native"]:
         print("\n".join(preset["name"] for preset in shown if native(preset)))
+    elif arguments == ["release"]:
+        print("\n".join(preset["name"] for preset in shown if "/cmake/mingw-w64" in preset.get("toolchainFile", "")))
     elif arguments[:1] == ["needs"] and all("=" in argument for argument in arguments[2:]):
         preset = resolved(presets, arguments[1]) if len(arguments) >= 2 else {"name": "(no preset)"}
         preset.setdefault("cacheVariables", {}).update(argument.split("=", 1) for argument in arguments[2:])

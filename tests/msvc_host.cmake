@@ -1,31 +1,30 @@
-# Builds msvc_host.c with clang in the MSVC ABI, links it with lld-link
-# against tavik.lib, runs it beside libtavik.dll and compares its output:
-#   cmake -DCLANG=clang -DLLD_LINK=lld-link -DTRIPLE=i686-pc-windows-msvc
-#         -DINCLUDE_DIR=... -DIMPORT_LIBRARY=tavik.lib -DKERNEL32=libkernel32.a
-#         -DDLL_DIR=<folder of libtavik.dll> [-DEMULATOR=wine-run] -P msvc_host.cmake
+# Runs the commands that docs/windows.md shows after <!-- msvc_host_links_tavik_lib -->,
+# as they stand but for their first line: clang in the MSVC ABI builds
+# msvc_host.c, lld-link links it against tavik.lib, and it runs beside
+# libtavik.dll, in a folder laid out as the ZIP is; then its output is compared:
+#   cmake -DPAGE=docs/windows.md -DSOURCE_DIR=... -DTRIPLE=i686-pc-windows-msvc -DKERNEL32=libkernel32.a
+#         -DHEADER=tavik.h -DIMPORT_LIBRARY=tavik.lib -DDLL=libtavik.dll -DWORK=<folder> -P msvc_host.cmake
 cmake_minimum_required(VERSION 3.21)
 
-set(object ${DLL_DIR}/msvc_host.obj)
-set(program ${DLL_DIR}/msvc_host.exe)
-execute_process(
-  COMMAND "${CLANG}" --target=${TRIPLE} -O2 -Wall -Werror -ffreestanding -I${INCLUDE_DIR}
-          -c ${CMAKE_CURRENT_LIST_DIR}/msvc_host.c -o ${object}
-  COMMAND_ERROR_IS_FATAL ANY)
-set(link_options /nologo /nodefaultlib /subsystem:console /entry:msvc_host_main)
-if(TRIPLE MATCHES "^i686")
-  # MinGW's kernel32 import library carries no SafeSEH table.
-  list(APPEND link_options /safeseh:no)
+file(READ "${PAGE}" page)
+if(NOT page MATCHES "\n<!-- msvc_host_links_tavik_lib -->\n```sh\nzip=[^ ]+ target=[^ ]+ kernel32=[^ \n]+\n([^`]*)```")
+  message(FATAL_ERROR "${PAGE} has no sh block after <!-- msvc_host_links_tavik_lib --> that starts with "
+                      "zip=... target=... kernel32=...")
 endif()
-execute_process(
-  COMMAND "${LLD_LINK}" ${link_options} /out:${program} ${object} ${IMPORT_LIBRARY} ${KERNEL32}
-  COMMAND_ERROR_IS_FATAL ANY)
+set(commands "${CMAKE_MATCH_1}")
 
-string(REPLACE "|" ";" emulator "${EMULATOR}")
-set(output ${program}.out)
-execute_process(COMMAND ${emulator} ${program} OUTPUT_FILE ${output} RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "msvc_host exited with ${status}")
-endif()
+# What the block takes from the source folder, and the ZIP's files.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+file(CREATE_LINK ${SOURCE_DIR}/tests ${WORK}/tests SYMBOLIC)
+file(CREATE_LINK ${SOURCE_DIR}/scripts ${WORK}/scripts SYMBOLIC)
+file(COPY ${HEADER} DESTINATION ${WORK}/zip/include)
+file(COPY ${IMPORT_LIBRARY} DESTINATION ${WORK}/zip/lib)
+file(COPY ${DLL} DESTINATION ${WORK}/zip/bin)
+file(WRITE ${WORK}/commands.sh "set -e\nzip=zip target=${TRIPLE} kernel32=${KERNEL32}\n${commands}")
+execute_process(COMMAND bash -x commands.sh WORKING_DIRECTORY ${WORK} OUTPUT_FILE ${WORK}/output
+                COMMAND_ERROR_IS_FATAL ANY)
+
 include(${CMAKE_CURRENT_LIST_DIR}/expected_bars.cmake)
-expect_written(${output} msvc_host "${bar_50}${bar_150}")
-message(STATUS "msvc_host (${TRIPLE}, lld-link, tavik.lib) drew both bars")
+expect_written(${WORK}/output msvc_host "${bar_50}${bar_150}")
+message(STATUS "msvc_host (${TRIPLE}, lld-link, tavik.lib), built and run by ${PAGE}'s commands, drew both bars")

@@ -17,6 +17,8 @@ fn main() {
         (output.status.success() && !dir.is_empty()).then_some(dir)
     });
     if let Some(dir) = dir {
+        // Absolute, so that the rpath holds wherever the program runs from.
+        let dir = std::fs::canonicalize(&dir).map_or(dir, |path| path.display().to_string());
         println!("cargo:rustc-link-search=native={dir}");
         // Windows has no rpath: it finds libtavik.dll beside the program.
         if env::var("CARGO_CFG_TARGET_OS").as_deref() != Ok("windows") {
