@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
 """Reads the version resource of a built DLL and checks what Windows shows.
 
-    check_version_resource.py libtavik.dll 1.2.0 "<file description, as the build sets it>"
+    check_version_resource.py libtavik.dll 1.2.0 "<file description>" "<copyright>"   (as the build sets them)
 """
 import sys
 
 import pefile
 
 
-def main(dll, version, description):
+def main(dll, version, description, copyright):
     pe = pefile.PE(dll, fast_load=True)
     pe.parse_data_directories([pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
     if not hasattr(pe, "VS_FIXEDFILEINFO"):
@@ -32,7 +32,7 @@ def main(dll, version, description):
         "ProductName": "libtavik",
         "OriginalFilename": "libtavik.dll",
         "FileDescription": description,
-        "LegalCopyright": "Copyright (c) 2026 The libtavik authors. MIT License.",
+        "LegalCopyright": copyright,
     }
     for key, value in expected.items():
         if strings.get(key) != value:
