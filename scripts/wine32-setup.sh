@@ -38,7 +38,7 @@ fi
 /usr/lib/wine/wine --version >/dev/null
 
 if [[ ! -f $prefix/system.reg ]]; then
-  echo "creating the 32-bit Wine prefix $prefix (this takes minutes under emulation)"
+  echo "creating the 32-bit Wine prefix $prefix (slow under emulation: minutes rather than seconds)"
   rm -rf "$prefix"
   # Some of Wine's own services crash under emulation while the prefix is
   # made; the prefix works regardless, so their noise goes to a log.

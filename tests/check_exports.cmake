@@ -71,10 +71,11 @@ if(LIBRARY MATCHES "\\.dll$")
 endif()
 
 listed_names(exports -D --defined-only)
-# clang's -fsanitize=function adds the type information of the library's
-# function types (_ZTIFvffE, its name _ZTSFvffE, ...), which it compares at
-# indirect calls.
-list(FILTER exports EXCLUDE REGEX "^_ZT[IS]F")
+# Instrumented builds (the fuzz preset's): clang's -fsanitize=function adds the
+# type information of the library's function types (_ZTIFvffE, its name
+# _ZTSFvffE, ...), which it compares at indirect calls, and
+# -fsanitize=fuzzer-no-link the bounds of its coverage sections.
+list(FILTER exports EXCLUDE REGEX "^(_ZT[IS]F|__(start|stop)___sancov_)")
 if(NOT exports STREQUAL "print_progress_bar")
   message(FATAL_ERROR "exports must be exactly print_progress_bar, found: ${exports}")
 endif()
@@ -91,9 +92,9 @@ set(allowed fputc fwrite fflush stdout putc_unlocked __overflow fwrite_unlocked 
 # float arithmetic: soft-float ARM's __aeabi_ functions for float division,
 # multiplication, comparison and conversion to int.
 set(compiler_helpers "^__aeabi_(f(add|sub|rsub|mul|div|cmp(eq|lt|le|ge|gt|un))|f2iz|i2f)$")
-# Sanitizer and coverage builds add their run-time hooks; -fsanitize=function
+# Sanitizer, fuzzer and coverage builds add their run-time hooks; -fsanitize=function
 # also the C++ run-time's vtable of function type information.
-set(instrument_hooks "^(__(asan|ubsan|tsan|sanitizer|gcov)_|_ZTVN10__cxxabiv120__function_type_infoE$)")
+set(instrument_hooks "^(__(asan|ubsan|tsan|sanitizer|sancov|gcov)_|_ZTVN10__cxxabiv120__function_type_infoE$)")
 listed_names(imports -D --undefined-only)
 foreach(name IN LISTS imports)
   if(NOT name IN_LIST toolchain_refs AND NOT name IN_LIST allowed AND NOT name MATCHES "${compiler_helpers}"
