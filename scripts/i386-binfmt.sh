@@ -10,7 +10,9 @@ binfmt=/proc/sys/fs/binfmt_misc
   { "$scripts/apt-install" qemu-user; echo "i386-binfmt: 32-bit x86 code runs under qemu-i386 here (registered before)"; exit 0; }
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
-# A program that only exits: gcc's -m32 code generation alone builds it.
+# A program that only exits: gcc's -m32 code generation alone builds it (the
+# 32-bit Windows builds' packages bring no gcc of their own).
+command -v gcc >/dev/null || "$scripts/apt-install" --no-install-recommends gcc
 # shellcheck disable=SC2016 # the $ are the assembler's
 printf 'void _start(void) { __asm__ volatile("movl $1, %%eax\\n xorl %%ebx, %%ebx\\n int $0x80"); }\n' >"$probe/exit.c"
 gcc -m32 -nostdlib -static -o "$probe/exit" "$probe/exit.c"
